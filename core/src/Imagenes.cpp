@@ -1,0 +1,128 @@
+#include "nucleo/Imagenes.h"
+
+#include <vips/vips8>
+
+#include <limits>
+#include <mutex>
+
+namespace nucleo::Imagenes {
+
+namespace {
+
+// Por encima de esto (16384 × 16384) una imagen se trata como no decodificable: unos pocos
+// bytes del portapapeles no deben poder pedir gigas de memoria ni minutos de trabajo.
+constexpr std::int64_t maximoPixeles = std::int64_t{1} << 28;
+
+void silenciar(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
+bool vipsListo() {
+    static const bool listo = [] {
+        if (VIPS_INIT("rebisco") != 0) return false;
+        vips_cache_set_max(0);
+        // Solo cargadores de confianza: estos bytes vienen de cualquier programa.
+        vips_block_untrusted_set(TRUE);
+        g_log_set_handler("VIPS", static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK), silenciar,
+                          nullptr);
+        return true;
+    }();
+    return listo;
+}
+
+bool tamanoAceptable(std::int64_t ancho, std::int64_t alto) {
+    return ancho > 0 && alto > 0 && ancho <= maximoPixeles / alto;
+}
+
+std::optional<vips::VImage> abrir(std::span<const std::uint8_t> datos) {
+    if (datos.empty() || !vipsListo()) return std::nullopt;
+    try {
+        auto imagen = vips::VImage::new_from_buffer(
+            datos.data(), datos.size(), "",
+            vips::VImage::option()
+                ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                ->set("fail_on", VIPS_FAIL_ON_ERROR));
+        if (!tamanoAceptable(imagen.width(), imagen.height())) return std::nullopt;
+        return imagen;
+    } catch (const vips::VError&) {
+        vips_error_clear();
+        return std::nullopt;
+    }
+}
+
+// Un solo codificador para todo: mismas opciones, PNG deterministas y sin metadatos.
+std::optional<Bytes> guardarPNG(const vips::VImage& imagen) {
+    try {
+        VipsBlob* blob = imagen.pngsave_buffer(
+            vips::VImage::option()->set("strip", true)->set("compression", 6));
+        std::size_t largo = 0;
+        const auto* p = static_cast<const std::uint8_t*>(vips_blob_get(blob, &largo));
+        Bytes salida(p, p + largo);
+        vips_area_unref(VIPS_AREA(blob));
+        return salida;
+    } catch (const vips::VError&) {
+        vips_error_clear();
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+std::optional<Bytes> codificarPNG(const ImagenRGBA& imagen) {
+    if (!tamanoAceptable(imagen.ancho, imagen.alto) || !vipsListo()) return std::nullopt;
+    const auto esperado = static_cast<std::uint64_t>(imagen.ancho) *
+                          static_cast<std::uint64_t>(imagen.alto) * 4;
+    if (imagen.pixeles.size() != esperado) return std::nullopt;
+    try {
+        // vips solo lee de este búfer; no lo modifica.
+        auto* pixeles = const_cast<std::uint8_t*>(imagen.pixeles.data());
+        const auto enMemoria = vips::VImage::new_from_memory(
+            pixeles, imagen.pixeles.size(), static_cast<int>(imagen.ancho),
+            static_cast<int>(imagen.alto), 4, VIPS_FORMAT_UCHAR);
+        return guardarPNG(enMemoria.copy(
+            vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB)));
+    } catch (const vips::VError&) {
+        vips_error_clear();
+        return std::nullopt;
+    }
+}
+
+std::optional<Bytes> aPNG(std::span<const std::uint8_t> datos) {
+    const auto imagen = abrir(datos);
+    if (!imagen) return std::nullopt;
+    return guardarPNG(*imagen);
+}
+
+std::optional<Dimensiones> dimensiones(std::span<const std::uint8_t> datos) {
+    const auto imagen = abrir(datos);
+    if (!imagen) return std::nullopt;
+    return Dimensiones{.ancho = imagen->width(), .alto = imagen->height()};
+}
+
+std::optional<Bytes> miniatura(std::span<const std::uint8_t> datos, std::int64_t ladoMaximo) {
+    if (ladoMaximo <= 0 || ladoMaximo > std::numeric_limits<int>::max()) return std::nullopt;
+    if (!abrir(datos)) return std::nullopt;
+    try {
+        VipsBlob* blob = vips_blob_new(nullptr, datos.data(), datos.size());
+        const int lado = static_cast<int>(ladoMaximo);
+        // Sigue la orientación de la imagen y nunca amplía.
+        vips::VImage reducida;
+        try {
+            reducida = vips::VImage::thumbnail_buffer(
+                blob, lado,
+                vips::VImage::option()
+                    ->set("height", lado)
+                    ->set("size", VIPS_SIZE_DOWN)
+                    ->set("option_string", "fail_on=error"));
+        } catch (...) {
+            vips_area_unref(VIPS_AREA(blob));
+            throw;
+        }
+        auto png = guardarPNG(reducida);
+        vips_area_unref(VIPS_AREA(blob));
+        return png;
+    } catch (const vips::VError&) {
+        vips_error_clear();
+        return std::nullopt;
+    }
+}
+
+} // namespace nucleo::Imagenes
