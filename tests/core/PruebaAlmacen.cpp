@@ -1,0 +1,222 @@
+#include "Ayudas.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace nucleo;
+using pruebas::BaseCruda;
+using pruebas::CarpetaTemporal;
+using pruebas::momento;
+using pruebas::recorteDeTexto;
+
+namespace {
+
+std::vector<std::string> volcado(const std::filesystem::path& ruta) {
+    BaseCruda b(ruta);
+    auto filas = b.filas("SELECT * FROM recortes ORDER BY id");
+    for (auto& f : b.filas("SELECT id, recorte_id, tipo, hex(datos) FROM representaciones ORDER BY id")) {
+        filas.push_back("rep:" + f);
+    }
+    return filas;
+}
+
+// Un disparador hace fallar las inserciones de representaciones del tipo "falla".
+void sembrarFallo(const std::filesystem::path& ruta) {
+    BaseCruda(ruta).ejecutar(
+        "CREATE TRIGGER fallo BEFORE INSERT ON representaciones WHEN NEW.tipo = 'falla' "
+        "BEGIN SELECT RAISE(ABORT, 'falla provocada'); END;");
+}
+
+} // namespace
+
+TEST(Almacen, AbrirCreaCarpetaYArchivosPrivados) {
+    CarpetaTemporal tmp;
+    const auto ruta = tmp / "a/b/historial.sqlite";
+    {
+        Almacen almacen(ruta);
+        almacen.guardar(recorteDeTexto("hola"), momento());
+        EXPECT_EQ(pruebas::permisos(tmp / "a"), 0700u);
+        EXPECT_EQ(pruebas::permisos(tmp / "a/b"), 0700u);
+        EXPECT_EQ(pruebas::permisos(ruta), 0600u);
+        EXPECT_EQ(pruebas::permisos(ruta.string() + "-wal"), 0600u);
+        EXPECT_EQ(pruebas::permisos(ruta.string() + "-shm"), 0600u);
+    }
+    EXPECT_EQ(pruebas::permisos(tmp.ruta()), 0700u) << "la carpeta existente no se toca";
+}
+
+TEST(Almacen, EsquemaNuevo) {
+    CarpetaTemporal tmp;
+    const auto ruta = tmp / "historial.sqlite";
+    { Almacen almacen(ruta); }
+    BaseCruda b(ruta);
+    EXPECT_EQ(b.entero("PRAGMA user_version"), 1);
+    EXPECT_EQ(b.textoDe("PRAGMA journal_mode"), "wal");
+    EXPECT_EQ(b.entero("PRAGMA auto_vacuum"), 2);
+    EXPECT_EQ(b.filas("SELECT name FROM sqlite_master WHERE name NOT LIKE 'sqlite_%' ORDER BY name"),
+              (std::vector<std::string>{"recortes", "recortes_orden", "representaciones",
+                                        "representaciones_recorte"}));
+    EXPECT_EQ(b.filas("SELECT name FROM pragma_table_info('recortes')"),
+              (std::vector<std::string>{"id", "creado", "usado", "orden", "fijado", "clase", "huella",
+                                        "vista", "texto_busqueda", "app_id", "app_nombre", "bytes",
+                                        "miniatura"}));
+}
+
+TEST(Almacen, VersionFuturaSeRespeta) {
+    CarpetaTemporal tmp;
+    const auto ruta = tmp / "h.sqlite";
+    BaseCruda(ruta).ejecutar("PRAGMA user_version = 7; CREATE TABLE otra(x);");
+    { Almacen almacen(ruta); }
+    BaseCruda b(ruta);
+    EXPECT_EQ(b.entero("PRAGMA user_version"), 7);
+    EXPECT_EQ(b.filas("SELECT name FROM sqlite_master"), (std::vector<std::string>{"otra"}));
+}
+
+TEST(Almacen, VersionCeroConTablaFallaSinTocarNada) {
+    CarpetaTemporal tmp;
+    const auto ruta = tmp / "h.sqlite";
+    BaseCruda(ruta).ejecutar("CREATE TABLE recortes(x);");
+    try {
+        Almacen almacen(ruta);
+        FAIL() << "debía fallar";
+    } catch (const ErrorAlmacen& e) {
+        EXPECT_EQ(e.codigo, 1);
+        EXPECT_FALSE(e.esCorrupcion());
+    }
+    BaseCruda b(ruta);
+    EXPECT_EQ(b.entero("PRAGMA user_version"), 0);
+    EXPECT_EQ(b.filas("SELECT name FROM sqlite_master"), (std::vector<std::string>{"recortes"}));
+}
+
+TEST(Almacen, ArchivoDeTextoEsCorrupcion) {
+    CarpetaTemporal tmp;
+    const auto ruta = tmp / "h.sqlite";
+    std::ofstream(ruta) << std::string(4096, 'x');
+    try {
+        Almacen almacen(ruta);
+        FAIL() << "debía fallar";
+    } catch (const ErrorAlmacen& e) {
+        EXPECT_EQ(e.codigo, 26);
+        EXPECT_TRUE(e.esCorrupcion());
+        EXPECT_EQ(e.description(), "SQLite 26: " + e.mensaje);
+        EXPECT_FALSE(e.mensaje.empty());
+    }
+}
+
+TEST(Almacen, CarpetaImposible) {
+    CarpetaTemporal tmp;
+    std::ofstream(tmp / "archivo") << "x";
+    EXPECT_THROW(Almacen(tmp / "archivo/sub/h.sqlite"), std::filesystem::filesystem_error);
+    EXPECT_FALSE(std::filesystem::exists(tmp / "archivo/sub"));
+}
+
+TEST(ErrorAlmacen, Descripcion) {
+    struct Caso {
+        std::int32_t codigo;
+        bool corrupcion;
+    };
+    for (const Caso c : {Caso{11, true}, Caso{26, true}, Caso{11 | (1 << 8), true},
+                         Caso{26 | (2 << 8), true}, Caso{1, false}, Caso{5, false}, Caso{0, false},
+                         Caso{27, false}}) {
+        const ErrorAlmacen e(c.codigo, "M");
+        EXPECT_EQ(e.esCorrupcion(), c.corrupcion) << c.codigo;
+        EXPECT_EQ(e.description(), "SQLite " + std::to_string(c.codigo) + ": M");
+        EXPECT_STREQ(e.what(), e.description().c_str());
+    }
+    EXPECT_EQ(ErrorAlmacen(1, "a"), ErrorAlmacen(1, "a"));
+    EXPECT_NE(ErrorAlmacen(1, "a"), ErrorAlmacen(1, "b"));
+}
+
+TEST(Almacen, GuardarYRepetir) {
+    CarpetaTemporal tmp;
+    const auto ruta = tmp / "h.sqlite";
+    Almacen almacen(ruta);
+    auto primero = recorteDeTexto("hola");
+    primero.appId = "org.app";
+    primero.appNombre = "App";
+    EXPECT_EQ(almacen.guardar(primero, momento(100)), (Guardado{1, false}));
+    EXPECT_EQ(almacen.guardar(recorteDeTexto("otro"), momento(150)), (Guardado{2, false}));
+
+    auto repetido = primero;
+    repetido.appId.reset();
+    repetido.appNombre.reset();
+    repetido.representaciones = {{"public.utf8-plain-text", pruebas::bytes("hola")}};
+    EXPECT_EQ(almacen.guardar(repetido, momento(200)), (Guardado{1, true}));
+
+    BaseCruda b(ruta);
+    EXPECT_EQ(b.filas("SELECT id, creado, usado, orden, fijado, app_id, app_nombre FROM recortes ORDER BY id"),
+              (std::vector<std::string>{"1|100.0|200.0|3|0|NULL|NULL", "2|150.0|150.0|2|0|NULL|NULL"}));
+}
+
+TEST(Almacen, RepeticionReemplazaRepresentacionesYConservaFijado) {
+    Almacen almacen;
+    RecorteNuevo r = recorteDeTexto("x");
+    r.representaciones = {{"a", pruebas::bytes("1")}, {"b", pruebas::bytes("2")}, {"c", {}}};
+    const auto id = almacen.guardar(r, momento(1)).id;
+    almacen.guardar(recorteDeTexto("y"), momento(2));
+    almacen.fijar(id, true);
+    r.representaciones = {{"c", pruebas::bytes("3")}, {"a", {}}};
+    almacen.guardar(r, momento(3));
+    EXPECT_EQ(almacen.representaciones(id), r.representaciones);
+    const auto lista = almacen.listar("", -1);
+    ASSERT_EQ(lista.size(), 2u);
+    EXPECT_EQ(lista[0].id, id);
+    EXPECT_TRUE(lista[0].fijado);
+}
+
+TEST(Almacen, RepresentacionVaciaEsBlobNoNulo) {
+    CarpetaTemporal tmp;
+    const auto ruta = tmp / "h.sqlite";
+    Almacen almacen(ruta);
+    RecorteNuevo r = recorteDeTexto("x");
+    r.representaciones = {{"vacia", {}}};
+    almacen.guardar(r, momento());
+    EXPECT_EQ(BaseCruda(ruta).textoDe("SELECT typeof(datos) || length(datos) FROM representaciones"), "blob0");
+}
+
+TEST(Almacen, FalloAMitadDejaTodoComoEstaba) {
+    CarpetaTemporal tmp;
+    const auto ruta = tmp / "h.sqlite";
+    Almacen almacen(ruta);
+    auto r = recorteDeTexto("original");
+    almacen.guardar(r, momento(1));
+    sembrarFallo(ruta);
+    const auto antes = volcado(ruta);
+
+    // Recorte nuevo cuya segunda representación falla.
+    auto nuevo = recorteDeTexto("nuevo");
+    nuevo.representaciones.push_back({"falla", pruebas::bytes("z")});
+    EXPECT_THROW(almacen.guardar(nuevo, momento(2)), ErrorAlmacen);
+    EXPECT_EQ(volcado(ruta), antes);
+
+    // Repetición: la actualización y el borrado ya hechos se deshacen.
+    r.representaciones.push_back({"falla", pruebas::bytes("z")});
+    r.vista = "cambiada";
+    EXPECT_THROW(almacen.guardar(r, momento(3)), ErrorAlmacen);
+    EXPECT_EQ(volcado(ruta), antes);
+
+    // El almacén sigue usable.
+    EXPECT_EQ(almacen.guardar(recorteDeTexto("después"), momento(4)).repetido, false);
+}
+
+TEST(Almacen, EnMemoriaNoDejaNadaEnDisco) {
+    CarpetaTemporal tmp;
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(tmp.ruta());
+    {
+        Almacen almacen;
+        almacen.guardar(recorteDeTexto("efímero"), momento());
+        EXPECT_EQ(almacen.listar("efimero", 10).size(), 1u);
+    }
+    std::filesystem::current_path(cwd);
+    EXPECT_TRUE(std::filesystem::is_empty(tmp.ruta()));
+}
+
+TEST(Almacen, TextoConNulLlegaHastaElNul) {
+    Almacen almacen;
+    RecorteNuevo r = recorteDeTexto("a");
+    r.vista = std::string("antes\0después", 14);
+    const auto id = almacen.guardar(r, momento()).id;
+    EXPECT_EQ(almacen.listar("", 1).at(0).vista, "antes");
+    EXPECT_EQ(almacen.listar("", 1).at(0).id, id);
+}
