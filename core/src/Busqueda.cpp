@@ -71,7 +71,10 @@ std::string normalizar(std::string_view texto) {
 std::vector<std::string> terminos(std::string_view busqueda) {
     const std::string normal = normalizar(busqueda);
     std::vector<std::string> lista;
-    Texto::partir(normal, Texto::esEspacio, [&](std::string_view t) { lista.emplace_back(t); });
+    Texto::partir(normal, Texto::esEspacio, [&](std::string_view t) {
+        lista.emplace_back(t);
+        return true;
+    });
     return lista;
 }
 

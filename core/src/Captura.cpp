@@ -137,11 +137,16 @@ ResultadoCaptura interpretar(const LecturaPortapapeles& lectura, const OpcionesC
 
 std::string vistaDeTexto(std::string_view texto) {
     std::string unidas;
+    std::size_t comprobarDesde = 4 * maximoVista;
     Texto::partir(texto, Texto::esNuevaLinea, [&](std::string_view trozo) {
         const auto limpio = Texto::recortar(trozo, Texto::esBlanco);
-        if (limpio.empty()) return;
+        if (limpio.empty()) return true;
         if (!unidas.empty()) unidas += '\n';
         unidas += limpio;
+        // Un texto de megas no se recorre entero: basta con tener ya los primeros caracteres.
+        if (unidas.size() < comprobarDesde) return true;
+        comprobarDesde = 2 * unidas.size();
+        return Texto::prefijoDeGrafemas(unidas, maximoVista) == unidas.size();
     });
     return std::string(Texto::primerosGrafemas(unidas, maximoVista));
 }

@@ -31,7 +31,7 @@ using Predicado = bool (*)(char32_t);
 
 std::string_view recortar(std::string_view texto, Predicado quitar);
 
-// Trozos entre separadores, sin los vacíos.
+// Trozos entre separadores, sin los vacíos; se detiene cuando trozo devuelve false.
 template <typename F> void partir(std::string_view texto, Predicado separa, F&& trozo);
 
 // Recorre los escalares; las secuencias inválidas llegan como U+FFFD.
@@ -43,7 +43,7 @@ template <typename F> void partir(std::string_view texto, Predicado separa, F&& 
     while (i < texto.size()) {
         const std::size_t antes = i;
         if (separa(siguiente(texto, i))) {
-            if (antes > inicio) trozo(texto.substr(inicio, antes - inicio));
+            if (antes > inicio && !trozo(texto.substr(inicio, antes - inicio))) return;
             inicio = i;
         }
     }
