@@ -2,6 +2,7 @@
 
 #include "nucleo/Nucleo.h"
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <filesystem>
@@ -63,5 +64,16 @@ private:
 };
 
 unsigned permisos(const std::filesystem::path& ruta);
+
+// El ErrorAlmacen que lanza la operación; si no lanza, la prueba falla.
+template <typename F> nucleo::ErrorAlmacen errorDe(F&& operacion) {
+    try {
+        operacion();
+    } catch (const nucleo::ErrorAlmacen& e) {
+        return e;
+    }
+    ADD_FAILURE() << "debía lanzar ErrorAlmacen";
+    return nucleo::ErrorAlmacen(0, "");
+}
 
 } // namespace pruebas

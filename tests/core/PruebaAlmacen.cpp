@@ -76,13 +76,9 @@ TEST(Almacen, VersionCeroConTablaFallaSinTocarNada) {
     CarpetaTemporal tmp;
     const auto ruta = tmp / "h.sqlite";
     BaseCruda(ruta).ejecutar("CREATE TABLE recortes(x);");
-    try {
-        Almacen almacen(ruta);
-        FAIL() << "debía fallar";
-    } catch (const ErrorAlmacen& e) {
-        EXPECT_EQ(e.codigo, 1);
-        EXPECT_FALSE(e.esCorrupcion());
-    }
+    const auto e = pruebas::errorDe([&] { Almacen almacen(ruta); });
+    EXPECT_EQ(e.codigo, 1);
+    EXPECT_FALSE(e.esCorrupcion());
     BaseCruda b(ruta);
     EXPECT_EQ(b.entero("PRAGMA user_version"), 0);
     EXPECT_EQ(b.filas("SELECT name FROM sqlite_master"), (std::vector<std::string>{"recortes"}));
@@ -92,15 +88,11 @@ TEST(Almacen, ArchivoDeTextoEsCorrupcion) {
     CarpetaTemporal tmp;
     const auto ruta = tmp / "h.sqlite";
     std::ofstream(ruta) << std::string(4096, 'x');
-    try {
-        Almacen almacen(ruta);
-        FAIL() << "debía fallar";
-    } catch (const ErrorAlmacen& e) {
-        EXPECT_EQ(e.codigo, 26);
-        EXPECT_TRUE(e.esCorrupcion());
-        EXPECT_EQ(e.description(), "SQLite 26: " + e.mensaje);
-        EXPECT_FALSE(e.mensaje.empty());
-    }
+    const auto e = pruebas::errorDe([&] { Almacen almacen(ruta); });
+    EXPECT_EQ(e.codigo, 26);
+    EXPECT_TRUE(e.esCorrupcion());
+    EXPECT_EQ(e.description(), "SQLite 26: " + e.mensaje);
+    EXPECT_FALSE(e.mensaje.empty());
 }
 
 TEST(Almacen, CarpetaImposible) {

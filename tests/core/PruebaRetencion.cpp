@@ -152,12 +152,9 @@ TEST(CopiarBase, CopiaLoConfirmadoMientrasOtroEscribe) {
 
 TEST(CopiarBase, OrigenAusenteNoCreaNada) {
     pruebas::CarpetaTemporal tmp;
-    try {
-        Almacen::copiarBase(tmp / "no-existe.sqlite", tmp / "destino/copia.sqlite");
-        FAIL() << "debía fallar";
-    } catch (const ErrorAlmacen& e) {
-        EXPECT_EQ(e.codigo & 0xff, 14); // SQLITE_CANTOPEN
-    }
+    const auto e = pruebas::errorDe(
+        [&] { Almacen::copiarBase(tmp / "no-existe.sqlite", tmp / "destino/copia.sqlite"); });
+    EXPECT_EQ(e.codigo & 0xff, 14); // SQLITE_CANTOPEN
     EXPECT_FALSE(std::filesystem::exists(tmp / "destino"));
     EXPECT_FALSE(std::filesystem::exists(tmp / "no-existe.sqlite"));
 }
@@ -165,10 +162,7 @@ TEST(CopiarBase, OrigenAusenteNoCreaNada) {
 TEST(CopiarBase, OrigenQueNoEsBase) {
     pruebas::CarpetaTemporal tmp;
     std::ofstream(tmp / "texto.sqlite") << std::string(2048, 'x');
-    try {
-        Almacen::copiarBase(tmp / "texto.sqlite", tmp / "copia.sqlite");
-        FAIL() << "debía fallar";
-    } catch (const ErrorAlmacen& e) {
-        EXPECT_TRUE(e.esCorrupcion()) << e.description();
-    }
+    const auto e =
+        pruebas::errorDe([&] { Almacen::copiarBase(tmp / "texto.sqlite", tmp / "copia.sqlite"); });
+    EXPECT_TRUE(e.esCorrupcion()) << e.description();
 }
