@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <random>
 #include <string>
-#include <string_view>
 
 namespace medicion {
 
@@ -16,13 +15,9 @@ namespace medicion {
 // que la mediana salga siempre.
 benchmark::internal::Benchmark* comun(benchmark::internal::Benchmark* b, benchmark::TimeUnit unidad);
 
-// Palabras de uso corriente en español e inglés; algunas con tildes para que el plegado
-// Unicode también trabaje.
-std::string_view palabra(std::size_t rango);
-std::size_t palabrasEnVocabulario();
-
-// Texto en frases y párrafos de exactamente `largo` bytes y UTF-8 válido; las palabras
-// frecuentes salen más (reparto de Zipf), como en un texto real.
+// Texto en frases y párrafos de exactamente `largo` bytes y UTF-8 válido, con unos cientos
+// de palabras corrientes en español e inglés (algunas con tildes, para que el plegado Unicode
+// trabaje); las frecuentes salen más (reparto de Zipf), como en un texto real.
 std::string textoRealista(std::mt19937_64& azar, std::size_t largo);
 
 nucleo::OpcionesCaptura opcionesCaptura();
@@ -35,8 +30,8 @@ nucleo::RecorteNuevo recorteDeTexto(const std::string& texto);
 nucleo::ImagenRGBA capturaDePantalla(std::int64_t ancho, std::int64_t alto);
 nucleo::Bytes tiffDe(const nucleo::ImagenRGBA& imagen);
 
-// Ruta a una base con exactamente `recortes` recortes de texto; se construye una sola vez
-// por ejecución y se comparte entre mediciones.
+// Ruta, en la carpeta temporal, a una base con exactamente `recortes` recortes de texto; se
+// prepara una vez por ejecución y la comparten las mediciones de ese tamaño.
 const std::filesystem::path& historial(std::int64_t recortes);
 
 nucleo::Instante instanteDeMedicion();
