@@ -24,6 +24,17 @@ icu::BreakIterator* iteradorDeGrafemas() {
     return it.get();
 }
 
+// Un escalar ocupa a lo sumo cuatro bytes: mirar solo esos permite textos de cualquier
+// longitud con las macros de 32 bits de ICU. Devuelve negativo si la secuencia es inválida.
+UChar32 decodificar(const char* p, std::size_t resto, std::int32_t& largo) {
+    const auto* s = reinterpret_cast<const std::uint8_t*>(p);
+    const auto n = static_cast<std::int32_t>(resto < 4 ? resto : 4);
+    largo = 0;
+    UChar32 c;
+    U8_NEXT(s, largo, n, c);
+    return c;
+}
+
 // Comienzo del escalar que termina en fin; una secuencia rota cuenta byte a byte.
 std::size_t anteriorEscalar(std::string_view texto, std::size_t inicio, std::size_t fin) {
     std::size_t p = fin - 1;
@@ -38,31 +49,31 @@ std::size_t anteriorEscalar(std::string_view texto, std::size_t inicio, std::siz
 } // namespace
 
 char32_t siguiente(std::string_view texto, std::size_t& i) {
-    const auto* s = reinterpret_cast<const std::uint8_t*>(texto.data());
-    const auto n = static_cast<std::int32_t>(texto.size());
-    auto pos = static_cast<std::int32_t>(i);
-    UChar32 c;
-    U8_NEXT(s, pos, n, c);
-    i = static_cast<std::size_t>(pos);
+    std::int32_t largo = 0;
+    const UChar32 c = decodificar(texto.data() + i, texto.size() - i, largo);
+    i += static_cast<std::size_t>(largo);
     return c < 0 ? U'\uFFFD' : static_cast<char32_t>(c);
 }
 
 std::string repararUtf8(std::span<const std::uint8_t> bytes) {
+    const auto* p = reinterpret_cast<const char*>(bytes.data());
     std::string salida;
     salida.reserve(bytes.size());
-    const auto n = static_cast<std::int32_t>(bytes.size());
-    std::int32_t i = 0;
-    while (i < n) {
-        const std::int32_t inicio = i;
-        UChar32 c;
-        U8_NEXT(bytes.data(), i, n, c);
-        if (c < 0) {
-            salida += reemplazo;
-        } else {
-            salida.append(reinterpret_cast<const char*>(bytes.data()) + inicio,
-                          static_cast<std::size_t>(i - inicio));
+    std::size_t valido = 0; // comienzo del tramo válido aún sin copiar
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::int32_t largo = 0;
+        if (static_cast<unsigned char>(p[i]) < 0x80) {
+            ++i;
+            continue;
         }
+        if (decodificar(p + i, bytes.size() - i, largo) < 0) {
+            salida.append(p + valido, i - valido);
+            salida += reemplazo;
+            valido = i + static_cast<std::size_t>(largo);
+        }
+        i += static_cast<std::size_t>(largo);
     }
+    salida.append(p + valido, bytes.size() - valido);
     return salida;
 }
 

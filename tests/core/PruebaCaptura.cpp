@@ -167,10 +167,21 @@ TEST(Captura, TextoLargoSeCortaEnVistaYBusqueda) {
 }
 
 TEST(Captura, TextoInvalidoSeRepara) {
-    LecturaPortapapeles l{.tipos = {tTexto}, .datos = {{tTexto, {'a', 0xFF, 'b', 0xE2, 0x82}}}};
-    const auto r = guardado(Captura::interpretar(l, pruebas::opcionesNormales()));
-    EXPECT_EQ(pruebas::texto(r.representaciones.at(0).datos), "a\uFFFDb\uFFFD");
-    EXPECT_EQ(r.huella, Captura::huella("T", bytes("a\uFFFDb\uFFFD")));
+    const std::string r = "\uFFFD";
+    // Cada subparte máxima inválida se cambia por un solo U+FFFD.
+    const std::vector<std::pair<std::string, std::string>> casos = {
+        {"a\xFF" "b", "a" + r + "b"},
+        {"x\xF0\x9F\x98", "x" + r},
+        {"\xC0\xAF.", r + r + "."},
+        {"\xED\xA0\x80!", r + r + r + "!"},
+        {"\xF4\x90\x80\x80", r + r + r + r},
+        {"ok \xE2\x82\xAC \xE2\x82 fin", "ok \u20AC " + r + " fin"},
+    };
+    for (const auto& [entrada, reparado] : casos) {
+        const auto rec = guardado(Captura::interpretar(lecturaDeTexto(entrada), pruebas::opcionesNormales()));
+        EXPECT_EQ(pruebas::texto(rec.representaciones.at(0).datos), reparado) << entrada;
+        EXPECT_EQ(rec.huella, Captura::huella("T", bytes(reparado)));
+    }
 }
 
 TEST(Captura, FormatosEnOrdenYMismaHuella) {
