@@ -2,7 +2,8 @@
 
 #include <vips/vips8>
 
-#include <limits>
+#include <algorithm>
+#include <cmath>
 #include <mutex>
 
 namespace nucleo::Imagenes {
@@ -98,27 +99,35 @@ std::optional<Dimensiones> dimensiones(std::span<const std::uint8_t> datos) {
 }
 
 std::optional<Bytes> miniatura(std::span<const std::uint8_t> datos, std::int64_t ladoMaximo) {
-    if (ladoMaximo <= 0 || ladoMaximo > std::numeric_limits<int>::max()) return std::nullopt;
-    if (!abrir(datos)) return std::nullopt;
+    if (ladoMaximo <= 0) return std::nullopt;
+    const auto imagen = abrir(datos);
+    if (!imagen) return std::nullopt;
     try {
-        VipsBlob* blob = vips_blob_new(nullptr, datos.data(), datos.size());
-        const int lado = static_cast<int>(ladoMaximo);
-        // Sigue la orientación de la imagen y nunca amplía.
-        vips::VImage reducida;
-        try {
-            reducida = vips::VImage::thumbnail_buffer(
-                blob, lado,
-                vips::VImage::option()
-                    ->set("height", lado)
-                    ->set("size", VIPS_SIZE_DOWN)
-                    ->set("option_string", "fail_on=error"));
-        } catch (...) {
-            vips_area_unref(VIPS_AREA(blob));
-            throw;
+        // Se reduce primero y se endereza después: girar la imagen grande obligaría a leerla
+        // fuera de orden, y la pequeña gira en nada.
+        const int orientacion = imagen->get_typeof(VIPS_META_ORIENTATION) != 0
+                                    ? imagen->get_int(VIPS_META_ORIENTATION)
+                                    : 1;
+        const double lado = static_cast<double>(ladoMaximo);
+        const double escala = std::min({1.0, lado / imagen->width(), lado / imagen->height()});
+        vips::VImage reducida = *imagen;
+        if (escala < 1.0) {
+            const double ancho = std::max(1.0, std::round(imagen->width() * escala));
+            const double alto = std::max(1.0, std::round(imagen->height() * escala));
+            // Con transparencia se reduce premultiplicado para no oscurecer los bordes.
+            const bool alfa = imagen->has_alpha();
+            vips::VImage base = alfa ? imagen->premultiply() : *imagen;
+            // Primero una reducción entera por promedio, barata; el resto con lanczos3 hasta
+            // el tamaño exacto, que nunca pasa de ladoMaximo.
+            const double enAncho = std::floor(imagen->width() / ancho);
+            const double enAlto = std::floor(imagen->height() / alto);
+            if (enAncho >= 2 || enAlto >= 2) base = base.shrink(enAncho, enAlto);
+            base = base.resize(ancho / base.width(),
+                               vips::VImage::option()->set("vscale", alto / base.height()));
+            reducida = alfa ? base.unpremultiply().cast(imagen->format()) : base;
         }
-        auto png = guardarPNG(reducida);
-        vips_area_unref(VIPS_AREA(blob));
-        return png;
+        if (orientacion != 1) reducida = reducida.autorot();
+        return guardarPNG(reducida);
     } catch (const vips::VError&) {
         vips_error_clear();
         return std::nullopt;

@@ -79,3 +79,36 @@ TEST(Imagenes, ImagenesRGBAInvalidas) {
     EXPECT_EQ(Imagenes::codificarPNG({.ancho = -2, .alto = -2, .pixeles = Bytes(16)}), std::nullopt);
     EXPECT_EQ(Imagenes::miniatura(pruebas::pngDePrueba(10, 10), 0), std::nullopt);
 }
+
+TEST(Imagenes, MiniaturaNuncaPasaDelLado) {
+    for (const int ancho : {1, 2, 319, 321, 643, 1001}) {
+        for (const int alto : {1, 3, 320, 641, 997}) {
+            const auto mini = Imagenes::miniatura(pruebas::pngDePrueba(ancho, alto), 320);
+            ASSERT_TRUE(mini) << ancho << "x" << alto;
+            const auto d = Imagenes::dimensiones(*mini).value();
+            EXPECT_TRUE(d.ancho >= 1 && d.ancho <= 320 && d.alto >= 1 && d.alto <= 320)
+                << ancho << "x" << alto << " -> " << d.ancho << "x" << d.alto;
+            EXPECT_EQ(std::max(d.ancho, d.alto), std::min(std::max(ancho, alto), 320))
+                << ancho << "x" << alto;
+        }
+    }
+}
+
+TEST(Imagenes, MiniaturaConservaLaTransparencia) {
+    // Mitad izquierda roja opaca, mitad derecha transparente con color negro debajo.
+    ImagenRGBA img{.ancho = 800, .alto = 400};
+    for (int y = 0; y < 400; ++y) {
+        for (int x = 0; x < 800; ++x) {
+            const bool opaco = x < 400;
+            img.pixeles.insert(img.pixeles.end(), {static_cast<std::uint8_t>(opaco ? 255 : 0), 0, 0,
+                                                   static_cast<std::uint8_t>(opaco ? 255 : 0)});
+        }
+    }
+    const auto mini = Imagenes::miniatura(Imagenes::codificarPNG(img).value(), 320);
+    ASSERT_TRUE(mini);
+    EXPECT_EQ(Imagenes::dimensiones(*mini), (Dimensiones{320, 160}));
+    EXPECT_EQ(pruebas::pixel(*mini, 10, 80), (std::vector<int>{255, 0, 0, 255}));
+    EXPECT_EQ(pruebas::pixel(*mini, 300, 80).at(3), 0);
+    // Junto al borde, el rojo no se oscurece con el negro de los píxeles transparentes.
+    EXPECT_EQ(pruebas::pixel(*mini, 159, 80).at(0), 255);
+}
