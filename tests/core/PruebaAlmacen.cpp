@@ -62,27 +62,40 @@ TEST(Almacen, EsquemaNuevo) {
                                         "miniatura"}));
 }
 
-TEST(Almacen, VersionFuturaSeRespeta) {
+struct CasoPrevio {
+    std::string nombre;
+    std::string preparacion;     // lo que ya había en el archivo
+    std::int32_t error;          // 0: abre sin error
+    long long version;           // user_version después de intentarlo
+    std::vector<std::string> tablas;
+};
+
+class ArchivoPrevio : public testing::TestWithParam<CasoPrevio> {};
+
+// Una versión positiva se usa tal cual; una versión 0 con tablas ajenas falla sin tocar nada.
+TEST_P(ArchivoPrevio, SeRespeta) {
+    const auto& c = GetParam();
     CarpetaTemporal tmp;
     const auto ruta = tmp / "h.sqlite";
-    BaseCruda(ruta).ejecutar("PRAGMA user_version = 7; CREATE TABLE otra(x);");
-    { Almacen almacen(ruta); }
+    BaseCruda(ruta).ejecutar(c.preparacion);
+    if (c.error == 0) {
+        EXPECT_NO_THROW(Almacen almacen(ruta));
+    } else {
+        const auto e = pruebas::errorDe([&] { Almacen almacen(ruta); });
+        EXPECT_EQ(e.codigo, c.error);
+        EXPECT_FALSE(e.esCorrupcion());
+    }
     BaseCruda b(ruta);
-    EXPECT_EQ(b.entero("PRAGMA user_version"), 7);
-    EXPECT_EQ(b.filas("SELECT name FROM sqlite_master"), (std::vector<std::string>{"otra"}));
+    EXPECT_EQ(b.entero("PRAGMA user_version"), c.version);
+    EXPECT_EQ(b.filas("SELECT name FROM sqlite_master ORDER BY name"), c.tablas);
 }
 
-TEST(Almacen, VersionCeroConTablaFallaSinTocarNada) {
-    CarpetaTemporal tmp;
-    const auto ruta = tmp / "h.sqlite";
-    BaseCruda(ruta).ejecutar("CREATE TABLE recortes(x);");
-    const auto e = pruebas::errorDe([&] { Almacen almacen(ruta); });
-    EXPECT_EQ(e.codigo, 1);
-    EXPECT_FALSE(e.esCorrupcion());
-    BaseCruda b(ruta);
-    EXPECT_EQ(b.entero("PRAGMA user_version"), 0);
-    EXPECT_EQ(b.filas("SELECT name FROM sqlite_master"), (std::vector<std::string>{"recortes"}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Almacen, ArchivoPrevio,
+    testing::Values(
+        CasoPrevio{"VersionFutura", "PRAGMA user_version = 7; CREATE TABLE otra(x);", 0, 7, {"otra"}},
+        CasoPrevio{"VersionCeroConTabla", "CREATE TABLE recortes(x);", 1, 0, {"recortes"}}),
+    [](const auto& info) { return info.param.nombre; });
 
 TEST(Almacen, ArchivoDeTextoEsCorrupcion) {
     CarpetaTemporal tmp;
