@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 namespace nucleo::Imagenes {
 
