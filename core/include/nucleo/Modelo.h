@@ -41,11 +41,13 @@ struct LecturaPortapapeles {
     bool operator==(const LecturaPortapapeles&) const = default;
 };
 
+// Quien captura la da siempre entera (se deriva de las preferencias); los inicializadores
+// solo evitan valores indeterminados.
 struct OpcionesCaptura {
-    bool ignorarConfidencial;
+    bool ignorarConfidencial{};
     std::set<std::string> appsExcluidas;
-    bool guardarImagenes;
-    std::int64_t bytesMaximos;
+    bool guardarImagenes{};
+    std::int64_t bytesMaximos{};
 
     bool operator==(const OpcionesCaptura&) const = default;
 };
