@@ -81,7 +81,8 @@ std::optional<RecorteNuevo> deContenido(const LecturaPortapapeles& lectura, bool
     }
     if (imagen) representaciones.push_back({std::string(TipoDato::png), *imagen});
 
-    if (imagen && (enBlanco || esEnlace(texto))) {
+    const bool enlace = !enBlanco && esEnlace(texto);
+    if (imagen && (enBlanco || enlace)) {
         const std::string vista = vistaDeImagen(*imagen);
         std::string busqueda = "imagen image " + vista;
         if (!enBlanco) busqueda += " " + texto;
@@ -96,7 +97,7 @@ std::optional<RecorteNuevo> deContenido(const LecturaPortapapeles& lectura, bool
     }
     if (representaciones.empty()) return std::nullopt;
     return RecorteNuevo{
-        .clase = esEnlace(texto) ? ClaseRecorte::enlace : ClaseRecorte::texto,
+        .clase = enlace ? ClaseRecorte::enlace : ClaseRecorte::texto,
         .vista = vistaDeTexto(texto),
         .textoBusqueda = Busqueda::normalizar(Texto::primerosGrafemas(texto, maximoBusqueda)),
         .huella = huella("T", utf8(texto)),

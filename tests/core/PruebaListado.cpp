@@ -84,12 +84,19 @@ TEST(Listado, CamposDelRecorte) {
                                  .miniatura = Bytes{1, 2, 3}}));
 }
 
-TEST(Listado, ClaseDesconocidaYMiniaturaVacia) {
+// Un almacén en archivo con dos recortes, para tocar la base desde fuera.
+class ListadoEnArchivo : public testing::Test {
+protected:
+    ListadoEnArchivo() { llenar(almacen, {"a", "b"}); }
+    void ejecutarFuera(const std::string& sql) { pruebas::BaseCruda(ruta).ejecutar(sql); }
+
     pruebas::CarpetaTemporal tmp;
-    const auto ruta = tmp / "h.sqlite";
-    Almacen almacen(ruta);
-    llenar(almacen, {"a", "b"});
-    pruebas::BaseCruda(ruta).ejecutar(
+    const std::filesystem::path ruta = tmp / "h.sqlite";
+    Almacen almacen{ruta};
+};
+
+TEST_F(ListadoEnArchivo, ClaseDesconocidaYMiniaturaVacia) {
+    ejecutarFuera(
         "UPDATE recortes SET clase = 'video', miniatura = zeroblob(0) WHERE id = 1;");
     const auto lista = almacen.listar("", 10);
     EXPECT_EQ(lista.at(1).clase, ClaseRecorte::texto);
@@ -108,12 +115,8 @@ TEST(Listado, MarcarUsadoSubeAlPrincipio) {
     EXPECT_EQ(ids(almacen.listar("", 300)), (std::vector<std::int64_t>{1, 3, 2}));
 }
 
-TEST(Listado, MarcarUsadoFallidoSeDeshace) {
-    pruebas::CarpetaTemporal tmp;
-    const auto ruta = tmp / "h.sqlite";
-    Almacen almacen(ruta);
-    llenar(almacen, {"a", "b"});
-    pruebas::BaseCruda(ruta).ejecutar(
+TEST_F(ListadoEnArchivo, MarcarUsadoFallidoSeDeshace) {
+    ejecutarFuera(
         "CREATE TRIGGER f BEFORE UPDATE ON recortes BEGIN SELECT RAISE(ABORT, 'no'); END;");
     EXPECT_THROW(almacen.marcarUsado(1, momento(9000)), ErrorAlmacen);
     EXPECT_EQ(ids(almacen.listar("", 300)), (std::vector<std::int64_t>{2, 1}));
