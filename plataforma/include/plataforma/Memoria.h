@@ -1,0 +1,101 @@
+#pragma once
+
+#include "plataforma/Plataforma.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace plataforma::memoria {
+
+// Un portapapeles que vive en el proceso, con la semántica que el programa espera del
+// sistema: contador de cambios real, lista de tipos, estado de acceso ajustable. Anota
+// cada lectura de contenido para que una prueba demuestre qué se leyó y qué no.
+class PortapapelesMemoria : public Portapapeles {
+public:
+    std::int64_t contadorCambios() override;
+    std::optional<std::vector<std::string>> tipos() override;
+    std::optional<std::vector<std::filesystem::path>> archivos() override;
+    std::optional<std::string> texto() override;
+    std::optional<Datos> datos(std::string_view tipo) override;
+    int comportamientoAcceso() override;
+    void vaciar() override;
+    bool escribirTexto(std::string_view texto) override;
+    bool escribirArchivos(const std::vector<std::filesystem::path>& rutas) override;
+    bool escribirPiezas(const std::vector<Pieza>& piezas) override;
+    bool aceptaTipo(std::string_view tipo) override;
+
+    // Lo que haría otra aplicación o el usuario.
+    void ponerAcceso(int comportamiento);
+    // Tipos que este portapapeles se niega a aceptar al escribir.
+    void rechazarTipo(const std::string& tipo);
+    // Anuncia tipos sin contenido legible (marcas, tipos perezosos...).
+    void anunciar(const std::vector<std::string>& tipos);
+
+    // Contenido actual: piezas en orden y, si son archivos, sus rutas.
+    std::vector<Pieza> piezas();
+    std::vector<std::filesystem::path> rutas();
+
+    // Tipos cuyo contenido se ha leído, en orden, desde el último olvidarLecturas().
+    std::vector<std::string> lecturas();
+    void olvidarLecturas();
+
+private:
+    std::optional<Datos> leer(const std::string& tipo);
+
+    std::mutex cerrojo;
+    std::int64_t contador = 0;
+    int acceso = 0;
+    std::vector<Pieza> contenido;
+    std::vector<std::filesystem::path> listaArchivos;
+    std::vector<std::string> anunciados;
+    std::set<std::string> rechazados;
+    std::vector<std::string> leidos;
+    bool hayContenido = false;
+};
+
+// Los portapapeles con nombre son del proceso: el mismo nombre da siempre el mismo.
+PortapapelesMemoria& portapapelesConNombre(const std::string& nombre);
+
+class EscritorioMemoria : public Escritorio {
+public:
+    std::optional<AppEnFrente> appEnPrimerPlano() override;
+    std::int64_t pidPropio() override;
+    bool confiable() override;
+    std::unique_ptr<Actividad> empezarActividad(std::string_view motivo) override;
+
+    void ponerAppEnFrente(std::optional<AppEnFrente> app);
+    void ponerConfiable(bool valor);
+    // Motivos de las actividades vivas ahora mismo.
+    std::vector<std::string> actividades();
+
+private:
+    class ActividadMemoria;
+    struct Estado {
+        std::mutex cerrojo;
+        std::optional<AppEnFrente> enFrente;
+        bool confiable = false;
+        std::multiset<std::string> actividades;
+    };
+    std::shared_ptr<Estado> estado = std::make_shared<Estado>();
+};
+
+class PlataformaMemoria : public Plataforma {
+public:
+    // Sin nombre usa un portapapeles general propio de esta plataforma.
+    explicit PlataformaMemoria(std::string nombrePortapapeles = {});
+
+    std::string nombre() const override { return "memoria"; }
+    PortapapelesMemoria& general() override { return *portapapeles; }
+    EscritorioMemoria& escritorio() override { return escritorioMemoria; }
+
+private:
+    std::unique_ptr<PortapapelesMemoria> propio;
+    PortapapelesMemoria* portapapeles;
+    EscritorioMemoria escritorioMemoria;
+};
+
+} // namespace plataforma::memoria

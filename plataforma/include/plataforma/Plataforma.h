@@ -1,0 +1,20 @@
+#pragma once
+
+#include "plataforma/Escritorio.h"
+#include "plataforma/Portapapeles.h"
+
+#include <string>
+
+namespace plataforma {
+
+// Todo lo que el programa pide al sistema, reunido en un objeto por backend.
+class Plataforma {
+public:
+    virtual ~Plataforma() = default;
+
+    virtual std::string nombre() const = 0;
+    virtual Portapapeles& general() = 0;
+    virtual Escritorio& escritorio() = 0;
+};
+
+} // namespace plataforma

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plataforma {
+
+using Datos = std::vector<std::uint8_t>;
+
+// Un tipo con sus bytes, tal como se escribe de vuelta al portapapeles.
+struct Pieza {
+    std::string tipo;
+    Datos datos;
+
+    bool operator==(const Pieza&) const = default;
+};
+
+// Un portapapeles, el general o uno con nombre. Los tipos se nombran con los
+// identificadores del núcleo ("public.utf8-plain-text", "public.png"...); cada
+// backend los traduce a lo suyo.
+//
+// Las lecturas nunca lanzan ni se quedan esperando: lo que no se pudo leer a tiempo
+// es ausente.
+class Portapapeles {
+public:
+    virtual ~Portapapeles() = default;
+
+    // Cambia cada vez que alguien, también este proceso, escribe el portapapeles.
+    virtual std::int64_t contadorCambios() = 0;
+
+    // Los tipos del contenido actual; ausente cuando no hay lista de tipos.
+    virtual std::optional<std::vector<std::string>> tipos() = 0;
+
+    // Las rutas de los archivos copiados, en orden; ausente si el contenido no son archivos.
+    virtual std::optional<std::vector<std::filesystem::path>> archivos() = 0;
+
+    // El texto plano como cadena UTF-8.
+    virtual std::optional<std::string> texto() = 0;
+
+    // Los bytes de un tipo (RTF, HTML, PNG, TIFF...).
+    virtual std::optional<Datos> datos(std::string_view tipo) = 0;
+
+    // Comportamiento de acceso: 0 sin decidir, 1 preguntar, 2 permitir siempre,
+    // 3 denegar siempre.
+    virtual int comportamientoAcceso() = 0;
+
+    // Escrituras: cada una reemplaza el contenido entero y cuenta como un cambio.
+    virtual void vaciar() = 0;
+    virtual bool escribirTexto(std::string_view texto) = 0;
+    virtual bool escribirArchivos(const std::vector<std::filesystem::path>& rutas) = 0;
+    virtual bool escribirPiezas(const std::vector<Pieza>& piezas) = 0;
+
+    // Si el backend aceptaría este tipo en una escritura de piezas.
+    virtual bool aceptaTipo(std::string_view tipo) = 0;
+};
+
+} // namespace plataforma
