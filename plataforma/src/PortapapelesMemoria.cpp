@@ -111,6 +111,15 @@ bool PortapapelesMemoria::aceptaTipo(std::string_view tipo) {
     return !rechazados.contains(std::string(tipo));
 }
 
+void PortapapelesMemoria::reiniciarServidor() {
+    std::lock_guard l(cerrojo);
+    contenido.clear();
+    listaArchivos.clear();
+    anunciados.clear();
+    hayContenido = false;
+    contador = 0;
+}
+
 void PortapapelesMemoria::ponerAcceso(int comportamiento) {
     std::lock_guard l(cerrojo);
     acceso = comportamiento;

@@ -29,6 +29,8 @@ public:
     bool aceptaTipo(std::string_view tipo) override;
 
     // Lo que haría otra aplicación o el usuario.
+    // Otro servidor de portapapeles: el contador vuelve a empezar y el contenido se pierde.
+    void reiniciarServidor();
     void ponerAcceso(int comportamiento);
     // Tipos que este portapapeles se niega a aceptar al escribir.
     void rechazarTipo(const std::string& tipo);

@@ -1,0 +1,76 @@
+// rebisco-mirar: el estado de la aplicación sobre el portapapeles del escritorio, sin
+// panel. Cada captura se anuncia en la terminal junto con lo más nuevo del historial.
+#include <rebisco/EstadoApp.h>
+#include <rebisco/Plataformas.h>
+
+#include <nucleo/Modelo.h>
+
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+QTextStream salida(stdout);
+int tuberia[2];
+
+// Una señal solo puede escribir en una tubería; el bucle de Qt la lee y sale con orden.
+void alRecibirSenal(int) {
+    char c = 1;
+    [[maybe_unused]] auto escrito = ::write(tuberia[1], &c, 1);
+}
+
+QString linea(const nucleo::Recorte& r) {
+    auto vista = QString::fromStdString(r.vista).simplified();
+    if (vista.size() > 70) vista = vista.left(69) + "…";
+    return QStringLiteral("%1%2 %3 %4 B  %5  [%6]")
+        .arg(r.fijado ? "📌" : "  ")
+        .arg(r.id, 6)
+        .arg(QString::fromUtf8(nucleo::valor(r.clase).data()), -8)
+        .arg(r.bytes, 8)
+        .arg(vista, QString::fromStdString(r.appNombre.value_or(r.appId.value_or("—"))));
+}
+
+void mostrar(rebisco::EstadoApp& estado) {
+    salida << "\n── " << estado.total() << " recortes, " << estado.bytesTotales() << " bytes ──\n";
+    for (const auto& r : estado.recientes()) salida << linea(r) << '\n';
+    salida.flush();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName("rebisco");
+    if (::pipe(tuberia) != 0) return 1;
+    QSocketNotifier aviso(tuberia[0], QSocketNotifier::Read);
+    QObject::connect(&aviso, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    std::signal(SIGINT, alRecibirSenal);
+    std::signal(SIGTERM, alRecibirSenal);
+
+    auto& estado = rebisco::EstadoApp::compartido();
+    salida << "rebisco-mirar sobre la plataforma " << QString::fromStdString(rebisco::plataformaDelProceso().nombre())
+           << "; historial en "
+           << QString::fromStdString(rebisco::Preferencias::carpetaDatos().string()) << "\n"
+           << "Copia algo en cualquier aplicación; Ctrl+C para salir.\n";
+    if (auto* archivo = dynamic_cast<rebisco::PreferenciasEnArchivo*>(&estado.preferencias());
+        archivo && archivo->problema())
+        salida << "Preferencias: " << *archivo->problema() << '\n';
+
+    QObject::connect(&estado, &rebisco::EstadoApp::cambioRecientes, [&] { mostrar(estado); });
+    QObject::connect(&estado, &rebisco::EstadoApp::cambioAviso, [&] {
+        if (estado.aviso()) salida << "Aviso: " << *estado.aviso() << Qt::endl;
+    });
+    QObject::connect(&estado, &rebisco::EstadoApp::cambioErrorAlmacen, [&] {
+        if (estado.errorAlmacen()) salida << "Historial: " << *estado.errorAlmacen() << Qt::endl;
+    });
+    estado.iniciar();
+    mostrar(estado);
+    int codigo = app.exec();
+    estado.cerrar();
+    return codigo;
+}

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "rebisco/Entorno.h"
+
+#include <nucleo/Modelo.h>
+
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rebisco {
+
+// Un almacén de preferencias clave-valor con valores registrados por defecto, que se ven
+// mientras el usuario no haya guardado otro. Los tipos no se convierten entre sí: un
+// texto "5" no es un entero.
+class AlmacenPreferencias {
+public:
+    virtual ~AlmacenPreferencias() = default;
+
+    virtual QVariant object(const QString& clave) const = 0;
+    // Un QVariant inválido borra la clave.
+    virtual void set(const QString& clave, const QVariant& valor) = 0;
+    virtual void removeObject(const QString& clave) = 0;
+    virtual void registrar(const QVariantMap& pares) = 0;
+
+    bool boolean(const QString& clave) const;
+    qint64 integer(const QString& clave) const;
+    std::optional<QString> string(const QString& clave) const;
+};
+
+// Solo en memoria: lo que se guarda se pierde al salir. Es el de las ejecuciones de prueba.
+class PreferenciasEnMemoria : public AlmacenPreferencias {
+public:
+    QVariant object(const QString& clave) const override;
+    void set(const QString& clave, const QVariant& valor) override;
+    void removeObject(const QString& clave) override;
+    void registrar(const QVariantMap& pares) override;
+
+private:
+    QVariantMap valores;
+    QVariantMap iniciales;
+};
+
+// Persistente: un JSON en la carpeta de configuración del usuario, escrito de forma
+// atómica. Un archivo dañado se aparta con otro nombre y se avisa; nunca se pisa.
+class PreferenciasEnArchivo : public AlmacenPreferencias {
+public:
+    explicit PreferenciasEnArchivo(std::filesystem::path ruta);
+
+    QVariant object(const QString& clave) const override;
+    void set(const QString& clave, const QVariant& valor) override;
+    void removeObject(const QString& clave) override;
+    void registrar(const QVariantMap& pares) override;
+
+    const std::filesystem::path& ruta() const { return archivo; }
+    // Qué pasó con el archivo al cargarlo o al guardarlo, si algo fue mal.
+    const std::optional<QString>& problema() const { return problemaArchivo; }
+
+private:
+    void cargar();
+    void guardar();
+
+    std::filesystem::path archivo;
+    QVariantMap valores;
+    QVariantMap iniciales;
+    std::optional<QString> problemaArchivo;
+    // Un archivo que existe pero no se pudo leer no se reemplaza: los cambios quedan en memoria.
+    bool soloMemoria = false;
+};
+
+namespace Preferencias {
+
+inline constexpr auto limitarCantidad = "limitarCantidad";
+inline constexpr auto maximoRecortes = "maximoRecortes";
+inline constexpr auto limitarDias = "limitarDias";
+inline constexpr auto maximoDias = "maximoDias";
+inline constexpr auto megasMaximos = "megasMaximos";
+inline constexpr auto limitarEspacio = "limitarEspacio";
+inline constexpr auto megasTotales = "megasTotales";
+inline constexpr auto guardarImagenes = "guardarImagenes";
+inline constexpr auto ignorarConfidencial = "ignorarConfidencial";
+inline constexpr auto appsExcluidas = "appsExcluidas";
+inline constexpr auto pegarAlElegir = "pegarAlElegir";
+inline constexpr auto pausado = "pausado";
+inline constexpr auto atajoCodigo = "atajoCodigo";
+inline constexpr auto atajoModificadores = "atajoModificadores";
+inline constexpr auto yaSeAbrio = "yaSeAbrio";
+inline constexpr auto huellaConocida = "huellaConocida";
+inline constexpr auto mudanzaDeOlvane = "mudanzaDeOlvane";
+
+// Los catorce valores registrados por defecto.
+QVariantMap registrados();
+
+// El almacén del proceso: en memoria en una ejecución de prueba, si no el archivo del
+// usuario. Se crea en el primer uso, ya con los valores registrados.
+AlmacenPreferencias& defaults();
+
+// Dónde vive el JSON de preferencias del usuario.
+std::filesystem::path archivoDelUsuario();
+
+std::filesystem::path carpetaDatos(const Entorno& entorno = Entorno::proceso());
+
+// Las líneas no vacías de un ajuste de varias líneas, sin blancos a los lados.
+std::vector<std::string> lineas(std::string_view texto);
+
+nucleo::OpcionesCaptura opcionesCaptura(const AlmacenPreferencias& almacen = defaults());
+nucleo::PoliticaRetencion politica(const AlmacenPreferencias& almacen = defaults());
+
+} // namespace Preferencias
+
+} // namespace rebisco

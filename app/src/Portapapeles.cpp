@@ -1,0 +1,123 @@
+#include "rebisco/Portapapeles.h"
+
+#include <nucleo/Captura.h>
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <algorithm>
+
+namespace rebisco {
+
+namespace TipoDato = nucleo::TipoDato;
+
+Vigilante::Vigilante(plataforma::Portapapeles& portapapeles, std::function<void()> alCambiar,
+                     QObject* padre)
+    : QObject(padre),
+      portapapeles(portapapeles),
+      alCambiar(std::move(alCambiar)),
+      ultimoCambio(portapapeles.contadorCambios()) {
+    // Un temporizador grueso deja al sistema juntar el despertar con otros.
+    temporizador.setTimerType(Qt::CoarseTimer);
+    connect(&temporizador, &QTimer::timeout, this, &Vigilante::tic);
+}
+
+void Vigilante::iniciar(std::chrono::milliseconds cada) { temporizador.start(cada); }
+
+void Vigilante::detener() { temporizador.stop(); }
+
+void Vigilante::ignorarCambioActual() { ultimoCambio = portapapeles.contadorCambios(); }
+
+void Vigilante::tic() {
+    Q_ASSERT(QThread::currentThread() == thread());
+    auto cambio = portapapeles.contadorCambios();
+    if (cambio == ultimoCambio) return;
+    ultimoCambio = cambio;
+    alCambiar();
+}
+
+namespace Lector {
+
+std::set<std::string> tipos(plataforma::Portapapeles& portapapeles) {
+    auto lista = portapapeles.tipos();
+    if (!lista) return {};
+    return {lista->begin(), lista->end()};
+}
+
+nucleo::LecturaPortapapeles leer(plataforma::Portapapeles& portapapeles,
+                                 const std::set<std::string>& tipos, bool guardarImagenes) {
+    nucleo::LecturaPortapapeles lectura{.tipos = tipos};
+    if (auto archivos = portapapeles.archivos()) {
+        for (const auto& ruta : *archivos) lectura.rutas.push_back(ruta.string());
+    }
+    if (!lectura.rutas.empty()) return lectura;
+
+    if (auto texto = portapapeles.texto())
+        lectura.datos[std::string(TipoDato::texto)] = nucleo::Bytes(texto->begin(), texto->end());
+    for (auto tipo : {TipoDato::rtf, TipoDato::html}) {
+        if (auto datos = portapapeles.datos(tipo)) lectura.datos[std::string(tipo)] = std::move(*datos);
+    }
+    if (guardarImagenes) {
+        if (auto png = portapapeles.datos(TipoDato::png))
+            lectura.datos[std::string(TipoDato::png)] = std::move(*png);
+        else if (auto tiff = portapapeles.datos(TipoDato::tiff))
+            lectura.datos[std::string(TipoDato::tiff)] = std::move(*tiff);
+    }
+    return lectura;
+}
+
+} // namespace Lector
+
+namespace Pegador {
+
+namespace {
+
+bool escribirArchivos(const nucleo::Bytes& datos, bool soloTexto,
+                      plataforma::Portapapeles& portapapeles) {
+    // Las secuencias inválidas pasan a U+FFFD.
+    auto texto = QString::fromUtf8(reinterpret_cast<const char*>(datos.data()),
+                                   static_cast<qsizetype>(datos.size()))
+                     .toStdString();
+    portapapeles.vaciar();
+    if (soloTexto) return portapapeles.escribirTexto(texto);
+    std::vector<std::filesystem::path> rutas;
+    std::size_t inicio = 0;
+    while (inicio <= texto.size()) {
+        auto fin = std::min(texto.find('\n', inicio), texto.size());
+        if (fin > inicio) rutas.emplace_back(texto.substr(inicio, fin - inicio));
+        inicio = fin + 1;
+    }
+    return portapapeles.escribirArchivos(rutas);
+}
+
+} // namespace
+
+bool escribir(const std::vector<nucleo::Representacion>& representaciones, bool soloTexto,
+              plataforma::Portapapeles& portapapeles) {
+    auto archivos = std::find_if(representaciones.begin(), representaciones.end(),
+                                 [](const auto& r) { return r.tipo == TipoDato::rutas; });
+    if (archivos != representaciones.end())
+        return escribirArchivos(archivos->datos, soloTexto, portapapeles);
+
+    bool tieneTexto = std::any_of(representaciones.begin(), representaciones.end(),
+                                  [](const auto& r) { return r.tipo == TipoDato::texto; });
+    std::vector<plataforma::Pieza> elemento;
+    for (const auto& r : representaciones) {
+        if (soloTexto && tieneTexto && r.tipo != TipoDato::texto) continue;
+        if (!portapapeles.aceptaTipo(r.tipo)) continue;
+        elemento.push_back({r.tipo, r.datos});
+    }
+    if (elemento.empty()) return false;
+    portapapeles.vaciar();
+    return portapapeles.escribirPiezas(elemento);
+}
+
+bool puedePegar(const Entorno& entorno, plataforma::Escritorio& escritorio) {
+    return !entorno.esPrueba() && escritorio.confiable();
+}
+
+QString nombreDeLaApp() { return QStringLiteral("rebisco"); }
+
+} // namespace Pegador
+
+} // namespace rebisco

@@ -1,0 +1,160 @@
+#include "rebisco/Preferencias.h"
+
+#include <QStandardPaths>
+#include <QString>
+
+#include <algorithm>
+#include <memory>
+
+namespace rebisco {
+
+bool AlmacenPreferencias::boolean(const QString& clave) const {
+    auto valor = object(clave);
+    return valor.typeId() == QMetaType::Bool && valor.toBool();
+}
+
+qint64 AlmacenPreferencias::integer(const QString& clave) const {
+    auto valor = object(clave);
+    switch (valor.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::Short:
+        return valor.toLongLong();
+    default:
+        return 0;
+    }
+}
+
+std::optional<QString> AlmacenPreferencias::string(const QString& clave) const {
+    auto valor = object(clave);
+    if (valor.typeId() != QMetaType::QString) return std::nullopt;
+    return valor.toString();
+}
+
+QVariant PreferenciasEnMemoria::object(const QString& clave) const {
+    if (auto it = valores.find(clave); it != valores.end()) return *it;
+    return iniciales.value(clave);
+}
+
+void PreferenciasEnMemoria::set(const QString& clave, const QVariant& valor) {
+    if (!valor.isValid())
+        valores.remove(clave);
+    else
+        valores.insert(clave, valor);
+}
+
+void PreferenciasEnMemoria::removeObject(const QString& clave) { valores.remove(clave); }
+
+void PreferenciasEnMemoria::registrar(const QVariantMap& pares) { iniciales.insert(pares); }
+
+namespace Preferencias {
+
+QVariantMap registrados() {
+    return {
+        {limitarCantidad, true},     {maximoRecortes, 500},     {limitarDias, false},
+        {maximoDias, 30},            {megasMaximos, 20},        {limitarEspacio, true},
+        {megasTotales, 500},         {guardarImagenes, true},   {ignorarConfidencial, true},
+        {appsExcluidas, QString()},  {pegarAlElegir, true},     {pausado, false},
+        {atajoCodigo, 9},            {atajoModificadores, 768},
+    };
+}
+
+std::filesystem::path archivoDelUsuario() {
+    auto config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return std::filesystem::path(config.toStdString()) / "rebisco" / "preferencias.json";
+}
+
+AlmacenPreferencias& defaults() {
+    static std::unique_ptr<AlmacenPreferencias> almacen = [] {
+        std::unique_ptr<AlmacenPreferencias> nuevo;
+        if (Entorno::proceso().esPrueba())
+            nuevo = std::make_unique<PreferenciasEnMemoria>();
+        else
+            nuevo = std::make_unique<PreferenciasEnArchivo>(archivoDelUsuario());
+        nuevo->registrar(registrados());
+        return nuevo;
+    }();
+    return *almacen;
+}
+
+std::filesystem::path carpetaDatos(const Entorno& entorno) {
+    if (entorno.carpetaDatos) return *entorno.carpetaDatos;
+    if (entorno.ensayo) return *entorno.ensayo;
+    auto datos = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return std::filesystem::path(datos.toStdString()) / "rebisco";
+}
+
+namespace {
+
+bool esSeparadorDeLinea(char32_t c) {
+    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+bool esBlancoDeLinea(char32_t c) {
+    return c == U'\t' || QChar::category(c) == QChar::Separator_Space;
+}
+
+std::string recortarBlancos(const std::u32string& pieza) {
+    auto inicio = std::find_if_not(pieza.begin(), pieza.end(), esBlancoDeLinea);
+    auto fin = std::find_if_not(pieza.rbegin(), pieza.rend(), esBlancoDeLinea).base();
+    if (inicio >= fin) return {};
+    auto texto = QString::fromUcs4(&*inicio, fin - inicio);
+    return texto.toStdString();
+}
+
+qint64 megasEnBytes(qint64 megas) {
+    // Más allá de esto los bytes no caben en 64 bits; los ajustes nunca lo guardan.
+    constexpr qint64 maximo = std::numeric_limits<qint64>::max() / 1'048'576;
+    return std::min(megas, maximo) * 1'048'576;
+}
+
+} // namespace
+
+std::vector<std::string> lineas(std::string_view texto) {
+    // Un CR LF es un solo separador, pero al tirar las piezas vacías da igual contarlo
+    // como dos.
+    auto escalares = QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()))
+                         .toStdU32String();
+    std::vector<std::string> resultado;
+    std::u32string pieza;
+    auto cerrar = [&] {
+        auto limpia = recortarBlancos(pieza);
+        if (!limpia.empty()) resultado.push_back(std::move(limpia));
+        pieza.clear();
+    };
+    for (char32_t c : escalares) {
+        if (esSeparadorDeLinea(c))
+            cerrar();
+        else
+            pieza.push_back(c);
+    }
+    cerrar();
+    return resultado;
+}
+
+nucleo::OpcionesCaptura opcionesCaptura(const AlmacenPreferencias& almacen) {
+    auto excluidas = lineas(almacen.string(appsExcluidas).value_or(QString()).toStdString());
+    return nucleo::OpcionesCaptura{
+        .ignorarConfidencial = almacen.boolean(ignorarConfidencial),
+        .appsExcluidas = {excluidas.begin(), excluidas.end()},
+        .guardarImagenes = almacen.boolean(guardarImagenes),
+        .bytesMaximos = megasEnBytes(std::max<qint64>(almacen.integer(megasMaximos), 1)),
+    };
+}
+
+nucleo::PoliticaRetencion politica(const AlmacenPreferencias& almacen) {
+    nucleo::PoliticaRetencion resultado;
+    if (almacen.boolean(limitarCantidad))
+        resultado.maximoRecortes = std::max<qint64>(almacen.integer(maximoRecortes), 1);
+    if (almacen.boolean(limitarDias))
+        resultado.maximoDias = std::max<qint64>(almacen.integer(maximoDias), 1);
+    if (almacen.boolean(limitarEspacio))
+        resultado.maximoBytes = megasEnBytes(std::max<qint64>(almacen.integer(megasTotales), 1));
+    return resultado;
+}
+
+} // namespace Preferencias
+
+} // namespace rebisco

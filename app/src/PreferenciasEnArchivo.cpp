@@ -1,0 +1,146 @@
+#include "rebisco/Preferencias.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <sys/stat.h>
+
+#include <system_error>
+
+namespace rebisco {
+
+namespace {
+
+// Cada valor lleva su tipo, para que un Bool, un Int y un String nunca se confundan.
+QJsonObject codificar(const QVariant& valor) {
+    switch (valor.typeId()) {
+    case QMetaType::Bool:
+        return {{"bool", valor.toBool()}};
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::Short:
+        return {{"entero", valor.toLongLong()}};
+    case QMetaType::Double:
+        return {{"real", valor.toDouble()}};
+    case QMetaType::QString:
+        return {{"texto", valor.toString()}};
+    default:
+        return {{"json", QJsonValue::fromVariant(valor)}};
+    }
+}
+
+std::optional<QVariant> decodificar(const QJsonValue& entrada) {
+    if (!entrada.isObject() || entrada.toObject().size() != 1) return std::nullopt;
+    auto objeto = entrada.toObject();
+    auto tipo = objeto.begin().key();
+    auto valor = objeto.begin().value();
+    if (tipo == "bool" && valor.isBool()) return QVariant(valor.toBool());
+    if (tipo == "entero" && valor.isDouble() && valor.toDouble() == double(valor.toInteger()))
+        return QVariant(valor.toInteger());
+    if (tipo == "real" && valor.isDouble()) return QVariant(valor.toDouble());
+    if (tipo == "texto" && valor.isString()) return QVariant(valor.toString());
+    if (tipo == "json") return valor.toVariant();
+    return std::nullopt;
+}
+
+QString qruta(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+
+} // namespace
+
+PreferenciasEnArchivo::PreferenciasEnArchivo(std::filesystem::path ruta) : archivo(std::move(ruta)) {
+    cargar();
+}
+
+void PreferenciasEnArchivo::cargar() {
+    QFile entrada(qruta(archivo));
+    if (!entrada.exists()) return;
+    if (!entrada.open(QIODevice::ReadOnly)) {
+        problemaArchivo = QStringLiteral("No se pudieron leer las preferencias (%1): %2")
+                              .arg(qruta(archivo), entrada.errorString());
+        soloMemoria = true;
+        return;
+    }
+    QJsonParseError error{};
+    auto documento = QJsonDocument::fromJson(entrada.readAll(), &error);
+    entrada.close();
+
+    bool sano = error.error == QJsonParseError::NoError && documento.isObject();
+    if (sano) {
+        auto raiz = documento.object();
+        for (auto it = raiz.begin(); it != raiz.end(); ++it) {
+            auto valor = decodificar(it.value());
+            if (valor)
+                valores.insert(it.key(), *valor);
+            else
+                sano = false;
+        }
+    }
+    if (sano) return;
+
+    // Se conserva lo legible y el archivo original queda aparte, intacto.
+    auto aparte = archivo;
+    aparte.replace_filename("preferencias-danadas-" +
+                            QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss").toStdString() +
+                            ".json");
+    std::error_code fallo;
+    std::filesystem::rename(archivo, aparte, fallo);
+    if (fallo) {
+        problemaArchivo = QStringLiteral("Las preferencias están dañadas y no se pudieron apartar: %1")
+                              .arg(QString::fromStdString(fallo.message()));
+        soloMemoria = true;
+    } else
+        problemaArchivo = QStringLiteral("Las preferencias estaban dañadas; el archivo quedó guardado como «%1».")
+                              .arg(qruta(aparte.filename()));
+}
+
+void PreferenciasEnArchivo::guardar() {
+    if (soloMemoria) return;
+    std::error_code fallo;
+    auto carpeta = archivo.parent_path();
+    if (!std::filesystem::exists(carpeta, fallo)) {
+        std::filesystem::create_directories(carpeta, fallo);
+        if (!fallo) ::chmod(carpeta.c_str(), 0700);
+    }
+    QJsonObject raiz;
+    for (auto it = valores.begin(); it != valores.end(); ++it) raiz.insert(it.key(), codificar(*it));
+
+    QSaveFile salida(qruta(archivo));
+    bool bien = salida.open(QIODevice::WriteOnly);
+    if (bien) {
+        salida.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        salida.write(QJsonDocument(raiz).toJson(QJsonDocument::Indented));
+        bien = salida.commit();
+    }
+    if (!bien)
+        problemaArchivo = QStringLiteral("No se pudieron guardar las preferencias (%1): %2")
+                              .arg(qruta(archivo), salida.errorString());
+}
+
+QVariant PreferenciasEnArchivo::object(const QString& clave) const {
+    if (auto it = valores.find(clave); it != valores.end()) return *it;
+    return iniciales.value(clave);
+}
+
+void PreferenciasEnArchivo::set(const QString& clave, const QVariant& valor) {
+    if (!valor.isValid()) {
+        removeObject(clave);
+        return;
+    }
+    if (valores.value(clave) == valor && valores.value(clave).typeId() == valor.typeId()) return;
+    valores.insert(clave, valor);
+    guardar();
+}
+
+void PreferenciasEnArchivo::removeObject(const QString& clave) {
+    if (valores.remove(clave) > 0) guardar();
+}
+
+void PreferenciasEnArchivo::registrar(const QVariantMap& pares) { iniciales.insert(pares); }
+
+} // namespace rebisco
