@@ -7,4 +7,5 @@ cd "$(dirname "$0")/.."
 scripts/preparar.sh
 cmake --preset ci
 cmake --build --preset ci -j "$(nproc)"
-ctest --preset ci -j "$(nproc)"
+# Las pruebas de X11 necesitan un servidor propio: todo ctest corre dentro de uno.
+scripts/con-x11.sh ctest --preset ci -j "$(nproc)"

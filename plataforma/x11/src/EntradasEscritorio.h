@@ -1,0 +1,52 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plataforma::x11 {
+
+// Lo que interesa de un archivo .desktop.
+struct EntradaEscritorio {
+    std::optional<std::string> nombre; // Name, o Name[idioma] si lo hay
+    std::optional<std::string> claseVentana; // StartupWMClass
+    bool oculta = false; // Hidden=true: la entrada se considera borrada
+};
+
+// Lee el grupo [Desktop Entry]; idiomas en orden de preferencia ("es_ES", "es").
+EntradaEscritorio leerEntrada(std::string_view contenido, const std::vector<std::string>& idiomas);
+
+// Claves Name[...] que valen para un valor de LC_MESSAGES como "es_ES.UTF-8@euro", de la
+// más concreta a la más general.
+std::vector<std::string> idiomasDe(std::string_view locale);
+
+// Busca el nombre para mostrar de una aplicación en las carpetas applications de
+// $XDG_DATA_HOME y $XDG_DATA_DIRS. Guarda lo encontrado, y lo olvida cuando cambian las
+// carpetas (su lista o su fecha de modificación: instalar o quitar una aplicación).
+class BuscadorEntradas {
+public:
+    // candidatos: identificadores de archivo sin ".desktop", en orden; clases: valores de
+    // WM_CLASS que se comparan con StartupWMClass.
+    std::optional<std::string> nombre(const std::vector<std::string>& candidatos,
+                                      const std::vector<std::string>& clases);
+
+private:
+    struct Carpeta {
+        std::filesystem::path ruta;
+        std::filesystem::file_time_type modificada{};
+        bool operator==(const Carpeta&) const = default;
+    };
+    void actualizar();
+
+    std::vector<Carpeta> carpetas;
+    std::vector<std::string> idiomas;
+    // Por identificador de archivo, la primera entrada visible según el orden XDG.
+    std::map<std::string, EntradaEscritorio> entradas;
+    std::map<std::string, std::string> porClase; // StartupWMClass -> identificador
+    bool indexado = false;
+};
+
+} // namespace plataforma::x11

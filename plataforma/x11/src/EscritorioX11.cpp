@@ -1,0 +1,191 @@
+#include "EscritorioX11.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+namespace plataforma::x11 {
+
+namespace {
+
+template <typename T> struct LiberarC {
+    void operator()(T* p) const { std::free(p); }
+};
+using RespuestaPropiedad = std::unique_ptr<xcb_get_property_reply_t, LiberarC<xcb_get_property_reply_t>>;
+
+// Linux no frena los temporizadores de un proceso en segundo plano: no hay nada que
+// impedir (y la suspensión del equipo por inactividad sigue permitida).
+class ActividadX11 : public Actividad {};
+
+// Esta conexión nunca lee eventos: los errores se recogen con la respuesta y se liberan,
+// para que no se acumulen en su cola.
+template <typename Respuesta, typename Galleta>
+Respuesta* respuesta(xcb_connection_t* c, Respuesta* (*recoger)(xcb_connection_t*, Galleta, xcb_generic_error_t**),
+                     Galleta g, bool* fallo = nullptr) {
+    xcb_generic_error_t* error = nullptr;
+    Respuesta* r = recoger(c, g, &error);
+    if (fallo) *fallo = error != nullptr || r == nullptr;
+    std::free(error);
+    return r;
+}
+
+std::string minusculas(std::string s) {
+    for (auto& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+std::optional<std::string> cadena(const RespuestaPropiedad& r) {
+    if (!r || r->format != 8) return std::nullopt;
+    const auto largo = static_cast<std::size_t>(xcb_get_property_value_length(r.get()));
+    std::string valor(static_cast<const char*>(xcb_get_property_value(r.get())), largo);
+    while (!valor.empty() && valor.back() == '\0') valor.pop_back();
+    if (valor.empty()) return std::nullopt;
+    return valor;
+}
+
+std::optional<std::uint32_t> numero(const RespuestaPropiedad& r) {
+    if (!r || r->format != 32 || xcb_get_property_value_length(r.get()) < 4) return std::nullopt;
+    std::uint32_t valor = 0;
+    std::memcpy(&valor, xcb_get_property_value(r.get()), sizeof valor);
+    return valor;
+}
+
+} // namespace
+
+struct EscritorioX11::Propiedades {
+    std::optional<std::string> idGtk;
+    std::optional<std::string> idKde;
+    std::optional<std::string> instancia;
+    std::optional<std::string> clase;
+    std::optional<std::uint32_t> pid;
+    xcb_window_t transitoriaDe = XCB_NONE;
+    bool existe = false;
+
+    bool identifica() const { return idGtk || idKde || instancia || clase; }
+};
+
+EscritorioX11::EscritorioX11(const char* pantalla) {
+    conexion = xcb_connect(pantalla, nullptr);
+    if (xcb_connection_has_error(conexion)) return;
+    if (const xcb_screen_t* p = xcb_setup_roots_iterator(xcb_get_setup(conexion)).data) raiz = p->root;
+}
+
+EscritorioX11::~EscritorioX11() {
+    if (conexion) xcb_disconnect(conexion);
+}
+
+xcb_atom_t EscritorioX11::atomo(std::string_view nombre) {
+    if (const auto it = atomos.find(nombre); it != atomos.end()) return it->second;
+    const auto galleta =
+        xcb_intern_atom(conexion, 0, static_cast<std::uint16_t>(nombre.size()), nombre.data());
+    std::unique_ptr<xcb_intern_atom_reply_t, LiberarC<xcb_intern_atom_reply_t>> r(
+        respuesta(conexion, xcb_intern_atom_reply, galleta));
+    if (!r) return XCB_NONE;
+    atomos.emplace(std::string(nombre), r->atom);
+    return r->atom;
+}
+
+EscritorioX11::Propiedades EscritorioX11::leerPropiedades(xcb_window_t ventana) {
+    static constexpr std::uint32_t largo = 4096;
+    const auto pedir = [&](xcb_atom_t propiedad) {
+        return xcb_get_property(conexion, 0, ventana, propiedad, XCB_GET_PROPERTY_TYPE_ANY, 0, largo);
+    };
+    const auto recoger = [&](xcb_get_property_cookie_t g) {
+        return RespuestaPropiedad(respuesta(conexion, xcb_get_property_reply, g));
+    };
+    // Todas las peticiones salen juntas; luego se recogen las respuestas.
+    const auto gGtk = pedir(atomo("_GTK_APPLICATION_ID"));
+    const auto gKde = pedir(atomo("_KDE_NET_WM_DESKTOP_FILE"));
+    const auto gClase = pedir(XCB_ATOM_WM_CLASS);
+    const auto gPid = pedir(atomo("_NET_WM_PID"));
+    const auto gTransitoria = pedir(XCB_ATOM_WM_TRANSIENT_FOR);
+
+    Propiedades p;
+    {
+        // Si la primera falla con BadWindow la ventana ya no existe (un gestor puede dejar
+        // _NET_ACTIVE_WINDOW apuntando a una ventana destruida).
+        bool fallo = false;
+        RespuestaPropiedad r(respuesta(conexion, xcb_get_property_reply, gGtk, &fallo));
+        p.existe = !fallo;
+        p.idGtk = cadena(r);
+    }
+    p.idKde = cadena(recoger(gKde));
+    if (p.idKde && p.idKde->ends_with(".desktop")) p.idKde->resize(p.idKde->size() - 8);
+    if (const auto clase = cadena(recoger(gClase))) {
+        // WM_CLASS es "instancia\0clase\0".
+        const auto cero = clase->find('\0');
+        const std::string instancia = clase->substr(0, cero);
+        const std::string nombreClase = cero == std::string::npos ? std::string() : clase->substr(cero + 1);
+        if (!instancia.empty()) p.instancia = instancia;
+        if (!nombreClase.empty()) p.clase = nombreClase;
+    }
+    p.pid = numero(recoger(gPid));
+    p.transitoriaDe = numero(recoger(gTransitoria)).value_or(XCB_NONE);
+    return p;
+}
+
+std::optional<AppEnFrente> EscritorioX11::appEnPrimerPlano() {
+    std::lock_guard l(cerrojo);
+    if (!conexion || xcb_connection_has_error(conexion) || raiz == XCB_NONE) return std::nullopt;
+
+    const RespuestaPropiedad activa(respuesta(
+        conexion, xcb_get_property_reply,
+        xcb_get_property(conexion, 0, raiz, atomo("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1)));
+    const auto ventana = numero(activa);
+    if (!ventana || *ventana == XCB_NONE) return std::nullopt;
+
+    Propiedades p = leerPropiedades(*ventana);
+    if (!p.existe) return std::nullopt;
+    if (!p.identifica() && p.transitoriaDe != XCB_NONE) {
+        // Un diálogo sin nombre propio pertenece a la aplicación de su ventana principal.
+        Propiedades principal = leerPropiedades(p.transitoriaDe);
+        if (!principal.pid) principal.pid = p.pid;
+        if (principal.existe && principal.identifica()) p = std::move(principal);
+    }
+
+    AppEnFrente app;
+    app.pid = p.pid.value_or(0);
+    // El identificador: el de aplicación de GTK o KDE si lo hay; si no, la clase de WM_CLASS
+    // tal cual (es lo estable y lo que nombra StartupWMClass), o la instancia si falta.
+    if (p.idGtk) app.id = p.idGtk;
+    else if (p.idKde) app.id = p.idKde;
+    else if (p.clase) app.id = p.clase;
+    else if (p.instancia) app.id = p.instancia;
+
+    std::vector<std::string> candidatos;
+    for (const auto& c : {p.idGtk, p.idKde, p.clase, p.instancia}) {
+        if (!c) continue;
+        candidatos.push_back(*c);
+        if (minusculas(*c) != *c) candidatos.push_back(minusculas(*c));
+    }
+    std::vector<std::string> clases;
+    if (p.clase) clases.push_back(*p.clase);
+    if (p.instancia) clases.push_back(*p.instancia);
+    app.nombre = entradas.nombre(candidatos, clases);
+    if (!app.nombre) app.nombre = p.clase;
+    return app;
+}
+
+std::int64_t EscritorioX11::pidPropio() { return ::getpid(); }
+
+bool EscritorioX11::confiable() {
+    std::lock_guard l(cerrojo);
+    if (hayXTest) return *hayXTest;
+    if (!conexion || xcb_connection_has_error(conexion)) return false;
+    static constexpr char nombre[] = "XTEST";
+    std::unique_ptr<xcb_query_extension_reply_t, LiberarC<xcb_query_extension_reply_t>> r(
+        respuesta(conexion, xcb_query_extension_reply,
+                  xcb_query_extension(conexion, sizeof nombre - 1, nombre)));
+    if (!r) return false;
+    hayXTest = r->present != 0;
+    return *hayXTest;
+}
+
+std::unique_ptr<Actividad> EscritorioX11::empezarActividad(std::string_view) {
+    return std::make_unique<ActividadX11>();
+}
+
+} // namespace plataforma::x11

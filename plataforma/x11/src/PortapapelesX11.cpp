@@ -1,0 +1,271 @@
+#include "PortapapelesX11.h"
+
+#include "TiposX11.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QObject>
+
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace plataforma::x11 {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Lo que se espera la primera respuesta de un dueño, y cada trozo INCR.
+constexpr auto plazoPeticion = 250ms;
+// Muchos dueños codifican la imagen al pedírsela (Qt tarda casi medio segundo con 12 MP):
+// la primera respuesta de un destino de imagen puede tardar más sin que el dueño esté mudo.
+constexpr auto plazoImagen = 1000ms;
+// Una transferencia entera, y todo lo que se espera a un dueño por un mismo contenido: ni
+// un dueño que contesta siempre justo antes del plazo congela más que esto.
+constexpr auto plazoTransferencia = 2000ms;
+constexpr auto presupuestoPorContenido = 2500ms;
+
+QByteArray aQt(std::string_view s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+QByteArray aQt(const Datos& d) {
+    return QByteArray(reinterpret_cast<const char*>(d.data()), static_cast<qsizetype>(d.size()));
+}
+Datos deQt(const QByteArray& b) { return Datos(b.begin(), b.end()); }
+
+std::string nombreDeMaquina() {
+    char nombre[256] = {};
+    if (::gethostname(nombre, sizeof nombre - 1) != 0) return {};
+    return nombre;
+}
+
+} // namespace
+
+PortapapelesX11::PortapapelesX11(const char* pantalla, std::uint32_t baseQt, std::uint32_t mascaraQt)
+    : portapapeles(QGuiApplication::clipboard()), contexto(std::make_unique<QObject>()),
+      baseQt(baseQt), mascaraQt(mascaraQt), maquina(nombreDeMaquina()),
+      seleccion(pantalla, plazoPeticion) {
+    // Qt avisa de los cambios de otros (XFixes) y de los nuestros (setMimeData).
+    QObject::connect(portapapeles, &QClipboard::dataChanged, contexto.get(), [this] {
+        contador.fetch_add(1, std::memory_order_relaxed);
+    });
+}
+
+PortapapelesX11::~PortapapelesX11() = default;
+
+std::int64_t PortapapelesX11::contadorCambios() { return contador.load(std::memory_order_relaxed); }
+
+PortapapelesX11::Estado PortapapelesX11::mirar() {
+    Estado estado;
+    const xcb_window_t dueno = seleccion.dueno();
+    if (dueno == XCB_NONE) return estado;
+    // Un contenido es un cambio de dueño visto por XFixes en la conexión propia; sin XFixes,
+    // el contador de Qt.
+    estado.clave = {seleccion.generacion().value_or(contadorCambios()), dueno};
+
+    if ((dueno & ~mascaraQt) == baseQt) {
+        // Una ventana de este proceso: pedírsela a Qt por X bloquearía el hilo que debe
+        // contestar. Mientras Qt no confirme que es suya (está soltándola), no hay nada.
+        if (!portapapeles->ownsClipboard()) return estado;
+        estado.origen = Origen::propio;
+        estado.propios = portapapeles->mimeData(QClipboard::Clipboard);
+        if (!estado.propios) return estado;
+        std::vector<std::string> formatos;
+        for (const auto& f : estado.propios->formats()) formatos.push_back(f.toStdString());
+        // Sin formatos es lo que deja vaciar(): no hay lista de tipos.
+        if (!formatos.empty()) estado.destinos = std::move(formatos);
+        return estado;
+    }
+
+    estado.origen = Origen::ajeno;
+    // La lista ya leída de este contenido sigue valiendo aunque luego el dueño callara.
+    if (claveDestinos == estado.clave) {
+        estado.destinos = destinosGuardados;
+        return estado;
+    }
+    if (mudoEn == estado.clave) return estado;
+    std::vector<std::string> nombres;
+    const Respuesta respuesta = conPresupuesto(estado.clave, [&](Seleccion::Duracion restante) {
+        return seleccion.destinos(nombres, std::min<Seleccion::Duracion>(plazoPeticion, restante));
+    });
+    if (respuesta == Respuesta::datos) estado.destinos = std::move(nombres);
+    claveDestinos = estado.clave;
+    destinosGuardados = estado.destinos;
+    return estado;
+}
+
+template <typename Peticion> Respuesta PortapapelesX11::conPresupuesto(const Clave& clave, Peticion peticion) {
+    if (gasto.clave != clave) gasto = {clave, {}};
+    const auto restante =
+        std::chrono::duration_cast<Seleccion::Duracion>(presupuestoPorContenido - gasto.usado);
+    if (restante <= Seleccion::Duracion::zero()) {
+        mudoEn = clave;
+        return Respuesta::sinTiempo;
+    }
+    const auto inicio = std::chrono::steady_clock::now();
+    const Respuesta respuesta = peticion(restante);
+    gasto.usado += std::chrono::steady_clock::now() - inicio;
+    // Un dueño que ya hizo esperar una vez no vuelve a hacerlo con este contenido.
+    if (respuesta == Respuesta::sinTiempo) mudoEn = clave;
+    return respuesta;
+}
+
+std::optional<std::vector<std::string>> PortapapelesX11::tipos() {
+    std::lock_guard l(cerrojo);
+    const Estado estado = mirar();
+    if (!estado.destinos) return std::nullopt;
+    return tipos::identificadores(*estado.destinos);
+}
+
+std::optional<PortapapelesX11::Leido> PortapapelesX11::leer(std::string_view identificador) {
+    const Estado estado = mirar();
+    if (estado.origen == Origen::nadie) return std::nullopt;
+
+    std::vector<std::string> candidatos;
+    if (estado.destinos) {
+        candidatos = tipos::destinosParaLeer(identificador, *estado.destinos);
+    } else if (identificador == tipos::texto && estado.origen == Origen::ajeno) {
+        // Un dueño antiguo sin lista de destinos suele entender al menos estos dos.
+        candidatos = {"UTF8_STRING", "STRING"};
+    }
+
+    for (const auto& destino : candidatos) {
+        if (estado.origen == Origen::propio) {
+            const QString formato = QString::fromStdString(destino);
+            if (!estado.propios->hasFormat(formato)) continue;
+            return Leido{destino, destino, deQt(estado.propios->data(formato))};
+        }
+        if (mudoEn == estado.clave) return std::nullopt;
+        const Seleccion::Duracion primera = destino.starts_with("image/") ? plazoImagen : plazoPeticion;
+        Transferencia t;
+        conPresupuesto(estado.clave, [&](Seleccion::Duracion restante) {
+            t = seleccion.pedir(destino, std::min(primera, restante),
+                                std::min<Seleccion::Duracion>(plazoTransferencia, restante));
+            return t.respuesta;
+        });
+        switch (t.respuesta) {
+        case Respuesta::datos:
+            return Leido{destino, std::move(t.tipo), std::move(t.datos)};
+        case Respuesta::sinTiempo:
+        case Respuesta::sinConexion:
+            return std::nullopt;
+        case Respuesta::rechazo:
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<std::filesystem::path>> PortapapelesX11::archivos() {
+    std::lock_guard l(cerrojo);
+    const auto leido = leer(tipos::urlArchivo);
+    if (!leido) return std::nullopt;
+    const std::string lista(leido->datos.begin(), leido->datos.end());
+    auto rutas = tipos::rutasDeUris(lista, leido->destino == tipos::archivosGnome, maquina);
+    if (rutas.empty()) return std::nullopt;
+    return rutas;
+}
+
+std::optional<std::string> PortapapelesX11::texto() {
+    std::lock_guard l(cerrojo);
+    const auto leido = leer(tipos::texto);
+    if (!leido) return std::nullopt;
+    return tipos::textoDe(leido->destino, leido->tipo, leido->datos);
+}
+
+std::optional<Datos> PortapapelesX11::datos(std::string_view tipo) {
+    std::lock_guard l(cerrojo);
+    if (tipo == tipos::texto) {
+        auto t = texto();
+        if (!t) return std::nullopt;
+        return Datos(t->begin(), t->end());
+    }
+    if (tipo == tipos::urlArchivo) {
+        auto rutas = archivos();
+        if (!rutas) return std::nullopt;
+        const std::string uri = tipos::uriDeRuta(rutas->front());
+        return Datos(uri.begin(), uri.end());
+    }
+    auto leido = leer(tipo);
+    if (!leido) return std::nullopt;
+    if (tipo == tipos::html) return tipos::htmlEnUtf8(std::move(leido->datos));
+    return std::move(leido->datos);
+}
+
+int PortapapelesX11::comportamientoAcceso() {
+    return 2; // X11 no tiene permiso de acceso al portapapeles: siempre permitido
+}
+
+bool PortapapelesX11::escribir(QMimeData* nuevos) {
+    // Qt se queda con los datos y sirve las peticiones (también INCR) desde su bucle.
+    portapapeles->setMimeData(nuevos, QClipboard::Clipboard);
+    // ownsClipboard() no basta: el servidor ignora la petición de Qt si su hora es anterior
+    // al último cambio de dueño, y Qt lo da por hecho igualmente.
+    std::lock_guard l(cerrojo);
+    const xcb_window_t dueno = seleccion.dueno();
+    return portapapeles->ownsClipboard() && dueno != XCB_NONE && (dueno & ~mascaraQt) == baseQt;
+}
+
+void PortapapelesX11::vaciar() {
+    // Se vacía quedándose la selección sin nada que ofrecer. QClipboard::clear preguntaría
+    // antes a un dueño ajeno (hasta cinco segundos si no contesta), y soltarla desde otra
+    // conexión haría que la escritura siguiente de Qt, con una hora anterior, se ignorase.
+    escribir(new QMimeData);
+}
+
+bool PortapapelesX11::escribirTexto(std::string_view texto) {
+    return escribirPiezas({Pieza{std::string(tipos::texto), Datos(texto.begin(), texto.end())}});
+}
+
+bool PortapapelesX11::escribirArchivos(const std::vector<std::filesystem::path>& rutas) {
+    if (rutas.empty()) return false;
+    // Como los gestores de archivos: URL estándar, la variante de GNOME y las rutas como texto.
+    QByteArray uris;
+    QByteArray gnome = "copy";
+    QString texto;
+    for (const auto& ruta : rutas) {
+        const QByteArray uri = aQt(tipos::uriDeRuta(ruta));
+        uris += uri + "\r\n";
+        gnome += "\n" + uri;
+        if (!texto.isEmpty()) texto += QLatin1Char('\n');
+        texto += QString::fromStdString(ruta.string());
+    }
+    auto* nuevos = new QMimeData;
+    nuevos->setData(QString::fromLatin1(tipos::listaUris), uris);
+    nuevos->setData(QString::fromLatin1(tipos::archivosGnome), gnome);
+    nuevos->setText(texto);
+    return escribir(nuevos);
+}
+
+bool PortapapelesX11::escribirPiezas(const std::vector<Pieza>& piezas) {
+    auto nuevos = std::make_unique<QMimeData>();
+    bool alguna = false;
+    for (const auto& pieza : piezas) {
+        const auto formatos = tipos::formatosParaEscribir(pieza.tipo);
+        for (const auto& formato : formatos) {
+            const QString f = QString::fromStdString(formato);
+            if (nuevos->hasFormat(f)) continue;
+            if (formato == "text/plain") {
+                // setText hace que Qt ofrezca también UTF8_STRING, STRING y TEXT.
+                nuevos->setText(QString::fromUtf8(aQt(pieza.datos)));
+            } else {
+                // Bytes tal cual: setData no convierte ni añade otros formatos de imagen.
+                nuevos->setData(f, aQt(pieza.datos));
+            }
+        }
+        alguna = alguna || !formatos.empty();
+    }
+    if (!alguna) return false;
+    return escribir(nuevos.release());
+}
+
+bool PortapapelesX11::aceptaTipo(std::string_view tipo) {
+    return !tipos::formatosParaEscribir(tipo).empty();
+}
+
+std::int64_t PortapapelesX11::transferenciasIncrementales() {
+    std::lock_guard l(cerrojo);
+    return seleccion.transferenciasIncrementales();
+}
+
+} // namespace plataforma::x11
