@@ -7,6 +7,7 @@
 
 #include <QGuiApplication>
 #include <QTextStream>
+#include <QTimer>
 
 #include <QSocketNotifier>
 
@@ -61,7 +62,12 @@ int main(int argc, char** argv) {
         archivo && archivo->problema())
         salida << "Preferencias: " << *archivo->problema() << '\n';
 
-    QObject::connect(&estado, &rebisco::EstadoApp::cambioRecientes, [&] { mostrar(estado); });
+    // Se muestra cuando la recarga entera ha terminado, con el total ya al día.
+    QTimer pendiente;
+    pendiente.setSingleShot(true);
+    QObject::connect(&pendiente, &QTimer::timeout, [&] { mostrar(estado); });
+    for (auto senal : {&rebisco::EstadoApp::cambioRecientes, &rebisco::EstadoApp::cambioTotal})
+        QObject::connect(&estado, senal, &pendiente, [&] { pendiente.start(0); });
     QObject::connect(&estado, &rebisco::EstadoApp::cambioAviso, [&] {
         if (estado.aviso()) salida << "Aviso: " << *estado.aviso() << Qt::endl;
     });
