@@ -2,6 +2,7 @@
 
 #include "Archivos.h"
 #include "Conexion.h"
+#include "Indices.h"
 
 #include <sqlite3.h>
 
@@ -78,6 +79,8 @@ Almacen::Almacen(const std::optional<std::filesystem::path>& ruta) {
     sqlite3_busy_timeout(db->handle(), 3000);
     for (const char* pragma : pragmasDeApertura) db->ejecutar(pragma);
     migrar();
+    indices = std::make_unique<Indices>(*db);
+    indices->preparar();
     if (ruta) {
         for (const char* sufijo : {"", "-wal", "-shm"}) {
             Archivos::hacerPrivado(ruta->string() + sufijo);
@@ -110,6 +113,7 @@ std::int64_t Almacen::siguienteOrden() {
 }
 
 Guardado Almacen::guardar(const RecorteNuevo& nuevo, Instante ahora) {
+    indices->alDia();
     Guardado resultado;
     enTransaccion([&] {
         const std::int64_t orden = siguienteOrden();

@@ -46,6 +46,15 @@ int enlazar(sqlite3_stmt* s, int posicion, const Valor& valor) {
 
 } // namespace
 
+Valor Valor::ids(const std::vector<std::int64_t>& lista) {
+    std::string json = "[";
+    for (const auto id : lista) {
+        if (json.size() > 1) json += ',';
+        json += std::to_string(id);
+    }
+    return texto(json + ']');
+}
+
 Conexion::Conexion(const std::string& ruta, int banderas) {
     const int codigo = sqlite3_open_v2(ruta.c_str(), &db_, banderas | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (codigo != SQLITE_OK) {
@@ -69,6 +78,14 @@ void Conexion::ejecutar(const std::string& sql) {
 
 void Conexion::consultar(std::string_view sql, const std::vector<Valor>& parametros,
                          const std::function<void(const Fila&)>& porFila) {
+    recorrer(sql, parametros, [&](const Fila& f) {
+        porFila(f);
+        return true;
+    });
+}
+
+void Conexion::recorrer(std::string_view sql, const std::vector<Valor>& parametros,
+                        const std::function<bool(const Fila&)>& porFila) {
     sqlite3_stmt* crudo = nullptr;
     const int preparado =
         sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &crudo, nullptr);
@@ -84,7 +101,7 @@ void Conexion::consultar(std::string_view sql, const std::vector<Valor>& paramet
     const Fila fila(s.get());
     int codigo;
     while ((codigo = sqlite3_step(s.get())) == SQLITE_ROW) {
-        porFila(fila);
+        if (!porFila(fila)) return;
     }
     if (codigo != SQLITE_DONE) throw error(codigo);
 }
@@ -108,6 +125,12 @@ std::int64_t Fila::entero(int columna) const { return sqlite3_column_int64(s_, c
 double Fila::real(int columna) const { return sqlite3_column_double(s_, columna); }
 
 bool Fila::esNulo(int columna) const { return sqlite3_column_type(s_, columna) == SQLITE_NULL; }
+
+bool Fila::esEntero(int columna) const {
+    return sqlite3_column_type(s_, columna) == SQLITE_INTEGER;
+}
+
+bool Fila::esReal(int columna) const { return sqlite3_column_type(s_, columna) == SQLITE_FLOAT; }
 
 std::optional<std::string> Fila::texto(int columna) const {
     if (esNulo(columna)) return std::nullopt;

@@ -29,6 +29,8 @@ struct Valor {
     static Valor real(double v) { return {Real{v}}; }
     static Valor texto(std::optional<std::string> v) { return {Texto{std::move(v)}}; }
     static Valor datos(std::optional<Bytes> v) { return {Datos{std::move(v)}}; }
+    // Una lista de ids como texto JSON, para «id IN (SELECT value FROM json_each(?))».
+    static Valor ids(const std::vector<std::int64_t>& lista);
 };
 
 // Una fila del resultado, leída por columnas.
@@ -38,6 +40,8 @@ public:
     std::int64_t entero(int columna) const;
     double real(int columna) const;
     bool esNulo(int columna) const;
+    bool esEntero(int columna) const;
+    bool esReal(int columna) const;
     std::optional<std::string> texto(int columna) const;
     std::optional<Bytes> datos(int columna) const; // NULL o cero bytes: ausente
 
@@ -59,6 +63,9 @@ public:
     void ejecutar(const std::string& sql);
     void consultar(std::string_view sql, const std::vector<Valor>& parametros,
                    const std::function<void(const Fila&)>& porFila);
+    // Como consultar, pero deja de pedir filas cuando porFila devuelve false.
+    void recorrer(std::string_view sql, const std::vector<Valor>& parametros,
+                  const std::function<bool(const Fila&)>& porFila);
     std::optional<std::int64_t> entero(std::string_view sql,
                                        const std::vector<Valor>& parametros = {});
     std::int64_t correr(std::string_view sql, const std::vector<Valor>& parametros = {});

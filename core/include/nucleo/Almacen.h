@@ -49,6 +49,7 @@ struct Estadisticas {
 };
 
 class Conexion;
+class Indices;
 
 // El historial: un archivo SQLite con los recortes y sus representaciones.
 // Toda operación se completa o lanza ErrorAlmacen.
@@ -81,6 +82,8 @@ private:
     std::int64_t siguienteOrden();
 
     std::unique_ptr<Conexion> db;
+    // Estructuras auxiliares que aceleran sin cambiar ninguna respuesta.
+    std::unique_ptr<Indices> indices;
 };
 
 } // namespace nucleo
