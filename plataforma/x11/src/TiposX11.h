@@ -7,16 +7,19 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <nucleo/Captura.h>
+
 #include <string_view>
 #include <vector>
 
 namespace plataforma::x11::tipos {
 
-inline constexpr std::string_view texto = "public.utf8-plain-text";
-inline constexpr std::string_view rtf = "public.rtf";
-inline constexpr std::string_view html = "public.html";
-inline constexpr std::string_view png = "public.png";
-inline constexpr std::string_view tiff = "public.tiff";
+// Los identificadores son los del núcleo; aquí solo se traducen a destinos de X11.
+inline constexpr std::string_view texto = nucleo::TipoDato::texto;
+inline constexpr std::string_view rtf = nucleo::TipoDato::rtf;
+inline constexpr std::string_view html = nucleo::TipoDato::html;
+inline constexpr std::string_view png = nucleo::TipoDato::png;
+inline constexpr std::string_view tiff = nucleo::TipoDato::tiff;
 inline constexpr std::string_view urlArchivo = "public.file-url";
 inline constexpr std::string_view confidencial = "org.nspasteboard.ConcealedType";
 
