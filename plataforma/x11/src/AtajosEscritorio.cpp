@@ -1,0 +1,1 @@
+#include "AtajosEscritorio.h"

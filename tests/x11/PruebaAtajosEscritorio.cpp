@@ -1,0 +1,2 @@
+#include "AtajosEscritorio.h"
+#include <gtest/gtest.h>
