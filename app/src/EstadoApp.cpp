@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QPointer>
 #include <QThread>
 
 #include <system_error>
@@ -20,7 +21,7 @@ AccesoPortapapeles accesoDesde(int comportamiento) {
 }
 
 EstadoApp::EstadoApp(Dependencias dependencias, QObject* padre)
-    : QObject(padre), dep(std::move(dependencias)) {
+    : QObject(padre), dep(std::move(dependencias)), atajo(dep.plataforma.atajos()) {
     limpieza.setTimerType(Qt::CoarseTimer);
     connect(&limpieza, &QTimer::timeout, this, [this] {
         Q_ASSERT(QThread::currentThread() == thread());
@@ -29,7 +30,7 @@ EstadoApp::EstadoApp(Dependencias dependencias, QObject* padre)
     borradoDelAviso.setSingleShot(true);
     connect(&borradoDelAviso, &QTimer::timeout, this, [this] { poner(aviso_, {}, &EstadoApp::cambioAviso); });
     pegado.setSingleShot(true);
-    connect(&pegado, &QTimer::timeout, this, [this] { pulsarPegado(); });
+    connect(&pegado, &QTimer::timeout, this, [this] { Pegador::pulsarComandoV(dep.plataforma.teclado()); });
 }
 
 EstadoApp::~EstadoApp() = default;
@@ -45,6 +46,10 @@ void EstadoApp::ponerPestanaAjustes(PestanaAjustes pestana) {
 void EstadoApp::iniciar() {
     poner(pausado_, dep.preferencias.boolean(Preferencias::pausado), &EstadoApp::cambioPausado);
     abrirAlmacen();
+    atajo.alPulsar = [estado = QPointer(this)] {
+        if (estado) estado->alternarPanel();
+    };
+    registrarAtajo();
 
     vigilante = std::make_unique<Vigilante>(dep.portapapeles, [this] { alCambiarPortapapeles(); });
     vigilante->iniciar(dep.tiempos.vigilancia);
@@ -105,6 +110,7 @@ void EstadoApp::abrirAlmacen() {
 void EstadoApp::cerrar() {
     if (vigilante) vigilante->detener();
     limpieza.stop();
+    atajo.retirar();
     actividad.reset();
     almacen.reset();
 }

@@ -1,4 +1,5 @@
 #include "rebisco/Portapapeles.h"
+#include "rebisco/Teclas.h"
 
 #include <nucleo/Captura.h>
 
@@ -114,6 +115,17 @@ bool escribir(const std::vector<nucleo::Representacion>& representaciones, bool 
 
 bool puedePegar(const Entorno& entorno, plataforma::Escritorio& escritorio) {
     return !entorno.esPrueba() && escritorio.confiable();
+}
+
+void pulsarComandoV(plataforma::Teclado& teclado) {
+    int codigoV = 9;
+    for (std::uint16_t codigo = 0; codigo <= 127; ++codigo) {
+        if (Teclas::caracter(teclado, codigo) == QStringLiteral("v")) {
+            codigoV = codigo;
+            break;
+        }
+    }
+    teclado.pulsarPegar(codigoV);
 }
 
 QString nombreDeLaApp() { return QStringLiteral("rebisco"); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rebisco/AtajoGlobal.h"
 #include "rebisco/Entorno.h"
 #include "rebisco/Permisos.h"
 #include "rebisco/Portapapeles.h"
@@ -42,6 +43,10 @@ class EstadoApp : public QObject {
     Q_PROPERTY(bool pausado READ pausado NOTIFY cambioPausado)
     Q_PROPERTY(rebisco::AccesoPortapapeles acceso READ acceso NOTIFY cambioAcceso)
     Q_PROPERTY(bool puedePegar READ puedePegar NOTIFY cambioPuedePegar)
+    Q_PROPERTY(QString atajoTexto READ atajoTexto NOTIFY cambioAtajoTexto)
+    Q_PROPERTY(std::optional<rebisco::ProblemaAtajo> problemaAtajo READ problemaAtajo NOTIFY cambioProblemaAtajo)
+    Q_PROPERTY(bool grabandoAtajo READ grabandoAtajo NOTIFY cambioGrabandoAtajo)
+    Q_PROPERTY(std::optional<QString> rechazoAtajo READ rechazoAtajo WRITE ponerRechazoAtajo NOTIFY cambioRechazoAtajo)
     Q_PROPERTY(rebisco::PestanaAjustes pestanaAjustes READ pestanaAjustes WRITE ponerPestanaAjustes NOTIFY cambioPestanaAjustes)
 
 public:
@@ -95,14 +100,18 @@ public:
     // Permisos.
     void actualizarPermisos();
 
+    // El atajo global: la combinación guardada, registrada si se puede.
+    void registrarAtajo();
+    void cambiarAtajo(std::int64_t codigo, std::int64_t modificadores);
+    // Mientras se graba una combinación nueva, el atajo no abre el panel.
+    void suspenderAtajo();
+
     // Lo que instalan el panel y el campo de búsqueda; hasta entonces no hacen nada.
     std::function<void()> alternarPanel = [] {};
     std::function<void()> ocultarPanel = [] {};
     std::function<bool()> appEnPrimerPlano = [] { return false; };
     std::function<void(const QString&)> fijarTextoDelCampo = [](const QString&) {};
     std::function<void()> enfocarCampo = [] {};
-    // La pulsación de pegar en la aplicación de delante.
-    std::function<void()> pulsarPegado = [] {};
 
     bool registrarEnPruebas = false;
 
@@ -118,6 +127,11 @@ public:
     bool pausado() const { return pausado_; }
     AccesoPortapapeles acceso() const { return acceso_; }
     bool puedePegar() const { return puedePegar_; }
+    const QString& atajoTexto() const { return atajoTexto_; }
+    std::optional<ProblemaAtajo> problemaAtajo() const { return problemaAtajo_; }
+    bool grabandoAtajo() const { return grabandoAtajo_; }
+    const std::optional<QString>& rechazoAtajo() const { return rechazoAtajo_; }
+    void ponerRechazoAtajo(std::optional<QString> rechazo);
     PestanaAjustes pestanaAjustes() const { return pestanaAjustes_; }
     void ponerPestanaAjustes(PestanaAjustes pestana);
 
@@ -127,6 +141,7 @@ public:
     AlmacenPreferencias& preferencias() { return dep.preferencias; }
     const Entorno& entorno() const { return dep.entorno; }
     nucleo::Almacen* almacenAbierto() { return almacen.get(); }
+    const AtajoGlobal& atajoGlobal() const { return atajo; }
 
 signals:
     void cambioRecortes();
@@ -140,6 +155,10 @@ signals:
     void cambioPausado();
     void cambioAcceso();
     void cambioPuedePegar();
+    void cambioAtajoTexto();
+    void cambioProblemaAtajo();
+    void cambioGrabandoAtajo();
+    void cambioRechazoAtajo();
     void cambioPestanaAjustes();
 
 private:
@@ -163,6 +182,7 @@ private:
     std::unique_ptr<plataforma::Actividad> actividad;
     QTimer borradoDelAviso;
     QTimer pegado;
+    AtajoGlobal atajo;
 
     ListaRecortes recortes_;
     ListaRecortes recientes_;
@@ -175,9 +195,14 @@ private:
     bool pausado_ = false;
     AccesoPortapapeles acceso_ = AccesoPortapapeles::sinDecidir;
     bool puedePegar_ = false;
+    QString atajoTexto_;
+    std::optional<ProblemaAtajo> problemaAtajo_;
+    bool grabandoAtajo_ = false;
+    std::optional<QString> rechazoAtajo_;
     PestanaAjustes pestanaAjustes_ = PestanaAjustes::general;
 };
 
 } // namespace rebisco
 
 Q_DECLARE_METATYPE(rebisco::PestanaAjustes)
+Q_DECLARE_METATYPE(rebisco::ProblemaAtajo)

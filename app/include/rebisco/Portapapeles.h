@@ -5,6 +5,7 @@
 #include <nucleo/Modelo.h>
 #include <plataforma/Escritorio.h>
 #include <plataforma/Portapapeles.h>
+#include <plataforma/Teclado.h>
 
 #include <QObject>
 #include <QString>
@@ -59,6 +60,10 @@ bool escribir(const std::vector<nucleo::Representacion>& representaciones, bool 
 
 // Si se puede mandar la pulsación de pegar: nunca en una ejecución de prueba.
 bool puedePegar(const Entorno& entorno, plataforma::Escritorio& escritorio);
+
+// Pega en la aplicación de delante con la tecla que escribe «v» en la distribución actual,
+// o la de la V estadounidense si ninguna la escribe.
+void pulsarComandoV(plataforma::Teclado& teclado);
 
 QString nombreDeLaApp();
 

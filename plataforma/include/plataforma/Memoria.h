@@ -85,6 +85,56 @@ private:
     std::shared_ptr<Estado> estado = std::make_shared<Estado>();
 };
 
+// Un teclado con distribución y atajos del sistema ajustables. Empieza con la distribución
+// estadounidense y sin atajos del sistema; anota cada pulsación de pegar.
+class TecladoMemoria : public Teclado {
+public:
+    TecladoMemoria();
+
+    std::optional<std::string> caracter(int codigo) override;
+    std::optional<std::vector<AtajoSistema>> atajosDelSistema() override;
+    void pulsarPegar(int codigoV) override;
+    // El código nativo de esta plataforma es el propio código de tecla.
+    std::optional<int> codigoDeEvento(std::uint32_t nativo) override;
+
+    // Lo que escribe cada código; los que faltan no escriben nada.
+    void ponerDistribucion(std::map<int, std::string> distribucion);
+    static std::map<int, std::string> distribucionEstadounidense();
+    // Nada: la lista no se puede leer.
+    void ponerAtajosDelSistema(std::optional<std::vector<AtajoSistema>> atajos);
+    // Las teclas de pegar pulsadas, en orden.
+    std::vector<int> pulsaciones();
+
+private:
+    std::mutex cerrojo;
+    std::map<int, std::string> distribucion;
+    std::optional<std::vector<AtajoSistema>> atajos = std::vector<AtajoSistema>{};
+    std::vector<int> pegados;
+};
+
+// Los atajos registrados son del proceso, como en un sistema real: todos los servicios en
+// memoria comparten el registro y una combinación solo puede tenerla uno.
+class ServicioAtajosMemoria : public ServicioAtajos {
+public:
+    ~ServicioAtajosMemoria() override;
+
+    Referencia instalarManejador(std::function<void()> alPulsar) override;
+    void quitarManejador(Referencia manejador) override;
+    std::optional<Referencia> registrar(std::uint32_t codigo, std::uint32_t modificadores,
+                                        Referencia manejador) override;
+    void retirar(Referencia atajo) override;
+
+    // Lo que haría el usuario: pulsa la combinación en cualquier aplicación. Devuelve si
+    // algún manejador la recibió; se llama en el hilo principal, como el sistema.
+    static bool pulsar(std::uint32_t codigo, std::uint32_t modificadores);
+    // Si la combinación está registrada por alguien del proceso.
+    static bool registrada(std::uint32_t codigo, std::uint32_t modificadores);
+
+private:
+    std::set<Referencia> propios;
+    std::set<Referencia> manejadoresPropios;
+};
+
 class PlataformaMemoria : public Plataforma {
 public:
     // Sin nombre usa un portapapeles general propio de esta plataforma.
@@ -93,11 +143,15 @@ public:
     std::string nombre() const override { return "memoria"; }
     PortapapelesMemoria& general() override { return *portapapeles; }
     EscritorioMemoria& escritorio() override { return escritorioMemoria; }
+    TecladoMemoria& teclado() override { return tecladoMemoria; }
+    ServicioAtajosMemoria& atajos() override { return servicioAtajos; }
 
 private:
     std::unique_ptr<PortapapelesMemoria> propio;
     PortapapelesMemoria* portapapeles;
     EscritorioMemoria escritorioMemoria;
+    TecladoMemoria tecladoMemoria;
+    ServicioAtajosMemoria servicioAtajos;
 };
 
 } // namespace plataforma::memoria

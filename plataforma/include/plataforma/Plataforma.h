@@ -2,6 +2,7 @@
 
 #include "plataforma/Escritorio.h"
 #include "plataforma/Portapapeles.h"
+#include "plataforma/Teclado.h"
 
 #include <string>
 
@@ -15,6 +16,8 @@ public:
     virtual std::string nombre() const = 0;
     virtual Portapapeles& general() = 0;
     virtual Escritorio& escritorio() = 0;
+    virtual Teclado& teclado() = 0;
+    virtual ServicioAtajos& atajos() = 0;
 };
 
 } // namespace plataforma

@@ -1,7 +1,9 @@
 #include "plataforma/X11.h"
 
+#include "AtajosX11.h"
 #include "EscritorioX11.h"
 #include "PortapapelesX11.h"
+#include "TecladoX11.h"
 
 #include <QGuiApplication>
 
@@ -13,16 +15,22 @@ namespace {
 
 class PlataformaX11 : public Plataforma {
 public:
-    PlataformaX11(const char* pantalla, std::uint32_t baseQt, std::uint32_t mascaraQt)
-        : portapapeles(pantalla, baseQt, mascaraQt), escritorioX11(pantalla) {}
+    PlataformaX11(const char* pantalla, std::uint32_t baseQt, std::uint32_t mascaraQt, xcb_connection_t* conexionQt,
+                  xcb_window_t raizQt)
+        : portapapeles(pantalla, baseQt, mascaraQt), escritorioX11(pantalla), tecladoX11(pantalla),
+          atajosX11(conexionQt, raizQt) {}
 
     std::string nombre() const override { return "x11"; }
     Portapapeles& general() override { return portapapeles; }
     Escritorio& escritorio() override { return escritorioX11; }
+    Teclado& teclado() override { return tecladoX11; }
+    ServicioAtajos& atajos() override { return atajosX11; }
 
 private:
     PortapapelesX11 portapapeles;
     EscritorioX11 escritorioX11;
+    TecladoX11 tecladoX11;
+    AtajosX11 atajosX11;
 };
 
 } // namespace
@@ -34,8 +42,16 @@ std::unique_ptr<Plataforma> crear() {
     if (!x11 || !x11->connection()) return nullptr;
     // Las conexiones propias van al mismo servidor que Qt, que también toma $DISPLAY.
     const xcb_setup_t* datosQt = xcb_get_setup(x11->connection());
+    // Los atajos van en la raíz de la pantalla de Qt, la de $DISPLAY.
+    int numeroPantalla = 0;
+    char* servidor = nullptr;
+    int numeroServidor = 0;
+    if (xcb_parse_display(nullptr, &servidor, &numeroServidor, &numeroPantalla)) std::free(servidor);
+    auto pantallas = xcb_setup_roots_iterator(datosQt);
+    for (int i = 0; i < numeroPantalla && pantallas.rem > 1; ++i) xcb_screen_next(&pantallas);
+    if (!pantallas.data) return nullptr;
     return std::make_unique<PlataformaX11>(std::getenv("DISPLAY"), datosQt->resource_id_base,
-                                           datosQt->resource_id_mask);
+                                           datosQt->resource_id_mask, x11->connection(), pantallas.data->root);
 }
 
 } // namespace plataforma::x11
