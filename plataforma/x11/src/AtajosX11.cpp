@@ -194,10 +194,15 @@ bool AtajosX11::nativeEventFilter(const QByteArray& tipo, void* mensaje, qintptr
     for (auto& [referencia, atajo] : atajos) {
         bool esSuTecla = false;
         for (auto t : atajo.teclas) esSuTecla = esSuTecla || t == tecla->detail;
-        if (!esSuTecla || estado != atajo.mascara) continue;
+        if (!esSuTecla) continue;
+        // Se suelta a menudo después de los modificadores: la tecla basta para saber que acabó.
         if (clase == XCB_KEY_RELEASE) {
+            if (!atajo.pulsado) continue;
             atajo.pulsado = false;
-        } else if (!atajo.pulsado) {
+            return true;
+        }
+        if (estado != atajo.mascara) continue;
+        if (!atajo.pulsado) {
             atajo.pulsado = true;
             if (auto m = manejadores.find(atajo.manejador); m != manejadores.end()) {
                 auto llamar = m->second; // puede retirarse a sí mismo mientras corre
