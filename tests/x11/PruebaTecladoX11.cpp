@@ -250,15 +250,18 @@ TEST_F(TecladoX11, CambiarDeF19AF18SueltaUnaYTomaLaOtra) {
     EXPECT_TRUE(OtroCliente().capturar(teclaV, mayusculasSuper));
 }
 
-TEST_F(TecladoX11, UnCambioDeDistribucionRenuevaLasCapturas) {
+TEST_F(TecladoX11, UnCambioDeModificadoresRenuevaLasCapturas) {
     auto& estado = iniciar();
     ASSERT_TRUE(estado.atajoGlobal().registrado());
-    ASSERT_TRUE(distribucion({"de"}));
+    // Bloq Num pasa de Mod2 a Mod3: las variantes capturadas con Mod2 ya no sirven.
+    ASSERT_EQ(ejecutar("xmodmap", {"-e", "clear mod2", "-e", "add mod3 = Num_Lock"}), 0);
     procesarHasta([] { return false; }, 300ms);
-    // La posición es la misma: Mayúsculas+Super y la tecla de la V siguen siendo suyas.
-    EXPECT_FALSE(OtroCliente().capturar(teclaV, mayusculasSuper));
+    ASSERT_TRUE(pulsar("Num_Lock"));
     ASSERT_TRUE(pulsar("shift+super+v"));
     EXPECT_TRUE(procesarHasta([&] { return alternados == 1; }));
+    ASSERT_TRUE(pulsar("Num_Lock"));
+    EXPECT_FALSE(OtroCliente().capturar(teclaV, mayusculasSuper | XCB_MOD_MASK_3));
+    ASSERT_EQ(ejecutar("xmodmap", {"-e", "clear mod3", "-e", "add mod2 = Num_Lock"}), 0);
 }
 
 struct CasoPegado {
@@ -266,6 +269,8 @@ struct CasoPegado {
     QStringList distribucion;
     bool conMayusculas;
 };
+
+void PrintTo(const CasoPegado& caso, std::ostream* salida) { *salida << caso.nombre; }
 
 class Pegado : public TecladoX11, public testing::WithParamInterface<CasoPegado> {};
 
