@@ -1,5 +1,6 @@
 // rebisco-mirar: el estado de la aplicación sobre el portapapeles del escritorio, sin
-// panel. Cada captura se anuncia en la terminal junto con lo más nuevo del historial.
+// panel. Cada captura se anuncia en la terminal junto con lo más nuevo del historial, y
+// cada pulsación del atajo global.
 #include <rebisco/EstadoApp.h>
 #include <rebisco/Plataformas.h>
 
@@ -74,7 +75,15 @@ int main(int argc, char** argv) {
     QObject::connect(&estado, &rebisco::EstadoApp::cambioErrorAlmacen, [&] {
         if (estado.errorAlmacen()) salida << "Historial: " << *estado.errorAlmacen() << Qt::endl;
     });
+    // Sin panel todavía: el atajo global solo se anuncia.
+    estado.alternarPanel = [&] { salida << "Atajo " << estado.atajoTexto() << " pulsado" << Qt::endl; };
     estado.iniciar();
+    if (!estado.problemaAtajo())
+        salida << "Atajo global: " << estado.atajoTexto() << '\n';
+    else if (*estado.problemaAtajo() == rebisco::ProblemaAtajo::deMacOS)
+        salida << "El sistema ya usa " << estado.atajoTexto() << " para otra función\n";
+    else
+        salida << "El sistema no aceptó el atajo " << estado.atajoTexto() << '\n';
     mostrar(estado);
     int codigo = app.exec();
     estado.cerrar();
