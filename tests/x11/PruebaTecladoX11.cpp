@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRasterWindow>
 
 #include <cstdlib>
 
@@ -202,6 +203,19 @@ TEST_F(TecladoX11, ElAtajoPorOmisionAlternaElPanelConYSinBloqueos) {
         EXPECT_TRUE(procesarHasta([&] { return alternados == antes + 1; }));
         ASSERT_TRUE(pulsar(bloqueo));
     }
+
+    // Con una ventana propia delante (el panel abierto) la combinación sigue siendo el atajo.
+    QRasterWindow ventana;
+    ventana.resize(200, 100);
+    ventana.show();
+    ventana.requestActivate();
+    ASSERT_TRUE(procesarHasta([&] { return ventana.isActive(); }));
+    {
+        const int antes = alternados;
+        ASSERT_TRUE(pulsar("shift+super+v"));
+        EXPECT_TRUE(procesarHasta([&] { return alternados == antes + 1; }));
+    }
+    ventana.hide();
 
     // Otra combinación no es la suya; después de cerrar, ni la suya.
     const int antes = alternados;

@@ -133,8 +133,10 @@ bool AtajosX11::capturar(Atajo& atajo) {
             bool repetida = false;
             for (const auto& [captura, galleta] : pedidas) repetida = repetida || captura == Captura{tecla, conBloqueo};
             if (repetida) continue;
+            // owner_events = 0: con una ventana propia delante, la pulsación sigue llegando a
+            // la raíz y no se confunde con una tecla normal de esa ventana.
             pedidas.push_back({{tecla, conBloqueo},
-                               xcb_grab_key_checked(conexion, 1, raiz, conBloqueo, tecla, XCB_GRAB_MODE_ASYNC,
+                               xcb_grab_key_checked(conexion, 0, raiz, conBloqueo, tecla, XCB_GRAB_MODE_ASYNC,
                                                     XCB_GRAB_MODE_ASYNC)});
         }
     }
