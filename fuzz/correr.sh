@@ -23,10 +23,10 @@ if [ -z "${ASAN_SYMBOLIZER_PATH:-}" ] && command -v llvm-symbolizer >/dev/null; 
 fi
 
 # Las imágenes necesitan entradas más largas que el resto.
-declare -A largo_maximo=([fuzz_captura]=16384 [fuzz_imagenes]=65536)
+declare -A largo_maximo=([fuzz_captura]=16384 [fuzz_imagenes]=65536 [fuzz_atajos]=8192)
 
 fallidos=()
-for fuzzer in fuzz_captura fuzz_imagenes; do
+for fuzzer in fuzz_captura fuzz_imagenes fuzz_atajos; do
   corpus="$trabajo/corpus-$fuzzer"
   hallazgos="$trabajo/hallazgos-$fuzzer"
   mkdir -p "$corpus" "$hallazgos"
