@@ -201,6 +201,8 @@ INSTANTIATE_TEST_SUITE_P(
         CasoTexto{"<Super>Left", Combinacion{super, XKB_KEY_Left}},
         CasoTexto{"Print", Combinacion{0, XKB_KEY_Print}},
         CasoTexto{"<Alt>F4", Combinacion{alt, XKB_KEY_F4}},
+        CasoTexto{"<Super>Above_Tab", Combinacion{super, teclaSobreTabulador}},
+        CasoTexto{"<Alt>above_tab", Combinacion{alt, teclaSobreTabulador}},
         CasoTexto{"XF86AudioMute", Combinacion{0, XKB_KEY_XF86AudioMute}},
         CasoTexto{"<Control><Shift>c", Combinacion{ctrl | mayus, XKB_KEY_c}},
         CasoTexto{"<ctrl>q", Combinacion{ctrl, XKB_KEY_q}},

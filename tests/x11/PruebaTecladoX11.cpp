@@ -178,6 +178,16 @@ TEST_F(TecladoX11, LosAtajosDeLasAplicacionesSiguenALaDistribucion) {
         EXPECT_EQ(Teclas::usadaPorMacOS(teclado, caso.codigo, caso.modificadores), caso.usada)
             << caso.codigo << "/" << caso.modificadores;
 
+    // Los valores de fábrica de GNOME (gsettings-desktop-schemas) cambian de grupo con
+    // Super+Above_Tab, la tecla de encima del tabulador sea cual sea su símbolo.
+    qputenv("GSETTINGS_BACKEND", "memory");
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    EXPECT_TRUE(Teclas::usadaPorMacOS(teclado, 50, 256));
+    EXPECT_TRUE(Teclas::usadaPorMacOS(teclado, 118, 2048)); // Alt+F4
+    EXPECT_FALSE(Teclas::usadaPorMacOS(teclado, 9, 768));
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    EXPECT_FALSE(Teclas::usadaPorMacOS(teclado, 50, 256));
+
     // En Dvorak la «c» está donde la «i» estadounidense, y Control+C va con ella.
     ASSERT_TRUE(distribucion({"us", "-variant", "dvorak"}));
     ASSERT_TRUE(procesarHasta([&] { return Teclas::usadaPorMacOS(teclado, 34, 4096); }, 3s));

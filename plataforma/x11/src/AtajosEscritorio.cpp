@@ -67,6 +67,7 @@ std::optional<std::uint32_t> modificadorGtk(std::string_view nombre) {
 
 std::optional<std::uint32_t> simboloPorNombre(std::string_view texto) {
     if (texto.empty()) return std::nullopt;
+    if (igualesSinMayusculas(texto, "Above_Tab")) return teclaSobreTabulador;
     const std::string nombre(texto);
     xkb_keysym_t simbolo = xkb_keysym_from_name(nombre.c_str(), XKB_KEYSYM_NO_FLAGS);
     if (simbolo == XKB_KEY_NoSymbol)

@@ -18,6 +18,10 @@ struct CombinacionEscritorio {
     bool operator==(const CombinacionEscritorio&) const = default;
 };
 
+// GNOME nombra "Above_Tab" a la tecla que está encima del tabulador, sea cual sea su símbolo;
+// queda fuera del rango de los keysyms.
+inline constexpr std::uint32_t teclaSobreTabulador = 0x2000000;
+
 // Un acelerador de GTK: "<Primary><Shift>c", "<Super>Left", "<Alt>F4". Nada si está vacío,
 // es "disabled", no se entiende o lleva modificadores que esos bits no expresan.
 std::optional<CombinacionEscritorio> desdeAceleradorGtk(std::string_view texto);

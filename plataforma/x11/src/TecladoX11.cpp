@@ -23,6 +23,8 @@ namespace {
 // Los códigos evdev de Mayúsculas izquierda e Insert, por si la distribución no los tiene.
 constexpr xcb_keycode_t mayusculasDeSiempre = 42 + desplazamientoX;
 constexpr xcb_keycode_t insertDeSiempre = 110 + desplazamientoX;
+// La tecla a la izquierda del 1, encima del tabulador.
+constexpr int posicionSobreTabulador = 50;
 
 // Los eventos de XKB llevan su subtipo en el segundo byte.
 struct EventoXkb {
@@ -185,6 +187,10 @@ std::optional<std::vector<AtajoSistema>> TecladoX11::atajosDelSistema() {
     if (!alDia()) return std::nullopt;
     std::vector<AtajoSistema> atajos;
     for (const auto& combinacion : combinaciones) {
+        if (combinacion.simbolo == teclaSobreTabulador) {
+            atajos.push_back({posicionSobreTabulador, static_cast<int>(combinacion.modificadores), true});
+            continue;
+        }
         for (auto tecla : teclasDe(combinacion.simbolo)) {
             if (auto codigo = codigoDeEvdev(tecla - desplazamientoX))
                 atajos.push_back({*codigo, static_cast<int>(combinacion.modificadores), true});
