@@ -1,5 +1,6 @@
 #include "AtajosEscritorio.h"
 
+#include "Hexadecimal.h"
 #include "plataforma/Teclado.h"
 
 #include <gio/gio.h>
@@ -360,13 +361,6 @@ std::optional<std::uint32_t> simboloQt(std::string_view nombre) {
 
 // ---- kglobalshortcutsrc (KConfig) ----
 
-int valorHexadecimal(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Primer nivel de KConfig: los escapes del archivo. "\," y "\;" quedan escapados para que
 // el segundo nivel, el de la lista, los distinga de los separadores.
 std::string sinEscapesDeArchivo(std::string_view valor) {
@@ -384,10 +378,10 @@ std::string sinEscapesDeArchivo(std::string_view valor) {
         case 'r': salida += '\r'; break;
         case '\\': salida += '\\'; break;
         case 'x':
-            if (i + 2 < valor.size() && valorHexadecimal(valor[i + 1]) >= 0 &&
-                valorHexadecimal(valor[i + 2]) >= 0) {
-                salida += static_cast<char>(valorHexadecimal(valor[i + 1]) * 16 +
-                                            valorHexadecimal(valor[i + 2]));
+            if (i + 2 < valor.size() && valorHex(valor[i + 1]) >= 0 &&
+                valorHex(valor[i + 2]) >= 0) {
+                salida += static_cast<char>(valorHex(valor[i + 1]) * 16 +
+                                            valorHex(valor[i + 2]));
                 i += 2;
                 break;
             }

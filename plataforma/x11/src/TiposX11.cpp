@@ -1,5 +1,7 @@
 #include "TiposX11.h"
 
+#include "Hexadecimal.h"
+
 #include <algorithm>
 #include <array>
 
@@ -92,13 +94,6 @@ std::string latin1(const Bytes& b) {
     s.reserve(b.size());
     for (const auto c : b) anadirUtf8(s, c);
     return s;
-}
-
-int valorHex(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 std::string decodificarPorcentajes(std::string_view s) {
