@@ -10,6 +10,11 @@ namespace {
 using Referencia = ServicioAtajos::Referencia;
 using Combinacion = std::pair<std::uint32_t, std::uint32_t>;
 
+// Solo cuentan los cuatro modificadores, como en el sistema.
+Combinacion combinacion(std::uint32_t codigo, std::uint32_t modificadores) {
+    return {codigo, modificadores & static_cast<std::uint32_t>(Modificador::todos)};
+}
+
 // El registro del proceso. Solo se toca desde el hilo principal, como el del sistema.
 struct Registro {
     Referencia siguiente = 1;
@@ -45,10 +50,10 @@ void ServicioAtajosMemoria::quitarManejador(Referencia manejador) {
 std::optional<Referencia> ServicioAtajosMemoria::registrar(std::uint32_t codigo, std::uint32_t modificadores,
                                                            Referencia manejador) {
     auto& r = registro();
-    Combinacion combinacion{codigo, modificadores};
-    if (r.atajos.contains(combinacion)) return std::nullopt;
+    auto clave = combinacion(codigo, modificadores);
+    if (r.atajos.contains(clave)) return std::nullopt;
     auto referencia = r.siguiente++;
-    r.atajos.emplace(combinacion, std::pair{referencia, manejador});
+    r.atajos.emplace(clave, std::pair{referencia, manejador});
     propios.insert(referencia);
     return referencia;
 }
@@ -61,7 +66,7 @@ void ServicioAtajosMemoria::retirar(Referencia atajo) {
 
 bool ServicioAtajosMemoria::pulsar(std::uint32_t codigo, std::uint32_t modificadores) {
     auto& r = registro();
-    auto atajo = r.atajos.find({codigo, modificadores});
+    auto atajo = r.atajos.find(combinacion(codigo, modificadores));
     if (atajo == r.atajos.end()) return false;
     auto manejador = r.manejadores.find(atajo->second.second);
     if (manejador == r.manejadores.end()) return false;
@@ -72,7 +77,7 @@ bool ServicioAtajosMemoria::pulsar(std::uint32_t codigo, std::uint32_t modificad
 }
 
 bool ServicioAtajosMemoria::registrada(std::uint32_t codigo, std::uint32_t modificadores) {
-    return registro().atajos.contains({codigo, modificadores});
+    return registro().atajos.contains(combinacion(codigo, modificadores));
 }
 
 } // namespace plataforma::memoria

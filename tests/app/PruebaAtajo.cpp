@@ -24,6 +24,7 @@ TEST(AtajoGlobal, UnaCombinacionSoloLaTieneUno) {
     AtajoGlobal a(servicioA), b(servicioB);
     EXPECT_TRUE(a.registrar(9, 768));
     EXPECT_FALSE(b.registrar(9, 768));
+    EXPECT_FALSE(b.registrar(9, 768 | 0x10000)); // los bits ajenos no la hacen otra
     EXPECT_FALSE(b.registrado());
     a.retirar();
     EXPECT_TRUE(b.registrar(9, 768));

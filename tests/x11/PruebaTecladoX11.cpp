@@ -261,6 +261,16 @@ TEST_F(TecladoX11, UnRechazoParcialNoDejaCapturasSueltas) {
     EXPECT_TRUE(tercero.capturar(teclaV, mayusculasSuper | XCB_MOD_MASK_2));
 }
 
+TEST_F(TecladoX11, DosAtajosDelMismoProcesoNoComparten) {
+    rebisco::AtajoGlobal primero(plataforma->atajos()), segundo(plataforma->atajos());
+    ASSERT_TRUE(primero.registrar(9, 768));
+    EXPECT_FALSE(segundo.registrar(9, 768));
+    EXPECT_FALSE(segundo.registrar(9, 768 | 0x10000)); // los bits ajenos no la hacen otra
+    primero.retirar();
+    EXPECT_TRUE(segundo.registrar(9, 768));
+    EXPECT_FALSE(OtroCliente().capturar(teclaV, mayusculasSuper));
+}
+
 TEST_F(TecladoX11, CambiarDeF19AF18SueltaUnaYTomaLaOtra) {
     auto& estado = iniciar();
     estado.cambiarAtajo(f19, todos);

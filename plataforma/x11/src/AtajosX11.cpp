@@ -51,6 +51,11 @@ void AtajosX11::quitarManejador(Referencia manejador) { manejadores.erase(maneja
 
 std::optional<ServicioAtajos::Referencia> AtajosX11::registrar(std::uint32_t codigo, std::uint32_t modificadores,
                                                                Referencia manejador) {
+    // El servidor deja que un cliente capture dos veces lo mismo; aquí no: al retirar una,
+    // la otra se quedaría sin captura.
+    const auto mascara = static_cast<std::uint32_t>(Modificador::todos);
+    for (const auto& [referencia, otro] : atajos)
+        if (otro.codigo == codigo && (otro.modificadores & mascara) == (modificadores & mascara)) return std::nullopt;
     Atajo atajo{.codigo = codigo, .modificadores = modificadores, .manejador = manejador};
     if (!capturar(atajo)) return std::nullopt;
     auto referencia = siguiente++;
