@@ -1,6 +1,6 @@
 #include "AtajosEscritorio.h"
 
-#include "Hexadecimal.h"
+#include "Codificacion.h"
 #include "plataforma/Teclado.h"
 
 #include <gio/gio.h>
@@ -314,32 +314,9 @@ std::optional<std::uint32_t> modificadorQt(std::string_view nombre) {
 
 // El único punto de código de un texto UTF-8, si tiene exactamente uno.
 std::optional<char32_t> unCaracter(std::string_view texto) {
-    if (texto.empty()) return std::nullopt;
-    const auto b = static_cast<unsigned char>(texto[0]);
-    std::size_t largo = 0;
-    char32_t punto = 0;
-    if (b < 0x80) {
-        largo = 1;
-        punto = b;
-    } else if ((b & 0xE0) == 0xC0) {
-        largo = 2;
-        punto = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-        largo = 3;
-        punto = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-        largo = 4;
-        punto = b & 0x07;
-    } else {
-        return std::nullopt;
-    }
-    if (texto.size() != largo) return std::nullopt;
-    for (std::size_t i = 1; i < largo; ++i) {
-        const auto c = static_cast<unsigned char>(texto[i]);
-        if ((c & 0xC0) != 0x80) return std::nullopt;
-        punto = (punto << 6) | (c & 0x3F);
-    }
-    return punto;
+    const auto punto = puntoUtf8(texto.data(), texto.size());
+    if (!punto || punto->largo != texto.size()) return std::nullopt;
+    return punto->punto;
 }
 
 std::optional<std::uint32_t> simboloQt(std::string_view nombre) {

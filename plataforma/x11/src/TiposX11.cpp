@@ -1,6 +1,6 @@
 #include "TiposX11.h"
 
-#include "Hexadecimal.h"
+#include "Codificacion.h"
 
 #include <algorithm>
 #include <array>
@@ -38,35 +38,10 @@ std::optional<int> rangoDeTexto(std::string_view destino) {
 }
 
 bool utf8Valido(const Bytes& b) {
-    std::size_t i = 0;
-    while (i < b.size()) {
-        const std::uint8_t c = b[i];
-        std::size_t largo = 0;
-        std::uint32_t punto = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            largo = 2;
-            punto = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            largo = 3;
-            punto = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            largo = 4;
-            punto = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + largo > b.size()) return false;
-        for (std::size_t k = 1; k < largo; ++k) {
-            if ((b[i + k] & 0xC0) != 0x80) return false;
-            punto = (punto << 6) | (b[i + k] & 0x3F);
-        }
-        static constexpr std::array<std::uint32_t, 5> minimo{0, 0, 0x80, 0x800, 0x10000};
-        if (punto < minimo[largo] || punto > 0x10FFFF || (punto >= 0xD800 && punto <= 0xDFFF))
-            return false;
-        i += largo;
+    for (std::size_t i = 0; i < b.size();) {
+        const auto punto = puntoUtf8(b.data() + i, b.size() - i);
+        if (!punto) return false;
+        i += punto->largo;
     }
     return true;
 }
