@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -26,50 +26,73 @@ using namespace nucleo;
 namespace {
 
 constexpr std::string_view vocabulario[] = {
-    "de", "the", "la", "and", "que", "of", "el", "to", "en", "a", "y", "in", "los", "is",
-    "se", "for", "del", "that", "las", "on", "un", "with", "por", "it", "con", "as", "no",
-    "this", "una", "be", "su", "are", "para", "was", "es", "at", "al", "from", "lo", "have",
-    "como", "or", "más", "by", "pero", "not", "sus", "we", "le", "you", "ha", "can", "me",
-    "an", "si", "all", "sin", "will", "sobre", "your", "este", "which", "ya", "has", "entre",
-    "they", "cuando", "one", "todo", "our", "esta", "but", "ser", "their", "son", "there",
-    "dos", "also", "también", "new", "fue", "more", "había", "other", "era", "some", "muy",
-    "what", "años", "time", "hasta", "when", "desde", "about", "está", "would", "mi", "people",
-    "porque", "like", "qué", "first", "sólo", "these", "han", "project", "yo", "meeting",
-    "hay", "report", "vez", "data", "puede", "file", "todos", "update", "así", "team",
-    "nos", "budget", "ni", "review", "parte", "server", "tiene", "version", "él", "release",
-    "uno", "issue", "donde", "change", "bien", "code", "tiempo", "customer", "mismo", "design",
-    "ese", "support", "ahora", "information", "cada", "system", "e", "email", "vida", "list",
-    "otro", "user", "después", "price", "te", "account", "otros", "order", "aunque", "payment",
-    "esa", "schedule", "eso", "draft", "hace", "please", "otra", "thanks", "gobierno", "today",
-    "tan", "tomorrow", "durante", "week", "siempre", "month", "día", "morning", "tanto",
-    "office", "ella", "address", "tres", "phone", "sí", "number", "dijo", "contract",
-    "sido", "invoice", "gran", "document", "país", "link", "según", "password", "menos",
-    "database", "mundo", "query", "año", "table", "antes", "column", "estado", "field",
-    "contra", "error", "sino", "warning", "forma", "test", "caso", "build", "nada", "deploy",
-    "hacer", "branch", "general", "commit", "estaba", "merge", "poco", "script", "estos",
-    "function", "presidente", "value", "mayor", "string", "ante", "image", "unos", "screen",
-    "algo", "window", "hoy", "button", "reunión", "proyecto", "informe", "presupuesto",
-    "equipo", "cliente", "factura", "contrato", "correo", "dirección", "teléfono", "mañana",
-    "semana", "mes", "oficina", "pedido", "pago", "precio", "cuenta", "usuario", "sistema",
-    "servidor", "versión", "cambio", "código", "diseño", "soporte", "información", "lista",
-    "borrador", "gracias", "favor", "calendario", "documento", "enlace", "contraseña",
-    "base", "consulta", "tabla", "columna", "campo", "aviso", "prueba", "compilación",
-    "despliegue", "rama", "fusión", "función", "valor", "cadena", "imagen", "pantalla",
-    "ventana", "botón", "archivo", "carpeta", "nombre", "fecha", "hora", "resumen", "objetivo",
-    "tarea", "plazo", "entrega", "revisión", "acuerdo", "propuesta", "viaje",
-    "hotel", "vuelo", "reserva", "billete", "ciudad", "calle", "número", "postal",
-    "España", "Madrid", "México", "London", "Berlin", "lunes", "martes", "miércoles",
-    "jueves", "viernes", "sábado", "domingo", "enero", "febrero", "marzo", "abril", "mayo",
-    "junio", "julio", "agosto", "septiembre", "octubre", "noviembre", "diciembre",
-    "Monday", "Friday", "coffee", "lunch", "dinner", "café", "comida", "cena", "niños",
-    "señor", "señora", "Sr.", "Dra.", "pequeño", "grande", "nuevo", "último",
+    "de",       "the",        "la",         "and",         "que",        "of",
+    "el",       "to",         "en",         "a",           "y",          "in",
+    "los",      "is",         "se",         "for",         "del",        "that",
+    "las",      "on",         "un",         "with",        "por",        "it",
+    "con",      "as",         "no",         "this",        "una",        "be",
+    "su",       "are",        "para",       "was",         "es",         "at",
+    "al",       "from",       "lo",         "have",        "como",       "or",
+    "más",      "by",         "pero",       "not",         "sus",        "we",
+    "le",       "you",        "ha",         "can",         "me",         "an",
+    "si",       "all",        "sin",        "will",        "sobre",      "your",
+    "este",     "which",      "ya",         "has",         "entre",      "they",
+    "cuando",   "one",        "todo",       "our",         "esta",       "but",
+    "ser",      "their",      "son",        "there",       "dos",        "also",
+    "también",  "new",        "fue",        "more",        "había",      "other",
+    "era",      "some",       "muy",        "what",        "años",       "time",
+    "hasta",    "when",       "desde",      "about",       "está",       "would",
+    "mi",       "people",     "porque",     "like",        "qué",        "first",
+    "sólo",     "these",      "han",        "project",     "yo",         "meeting",
+    "hay",      "report",     "vez",        "data",        "puede",      "file",
+    "todos",    "update",     "así",        "team",        "nos",        "budget",
+    "ni",       "review",     "parte",      "server",      "tiene",      "version",
+    "él",       "release",    "uno",        "issue",       "donde",      "change",
+    "bien",     "code",       "tiempo",     "customer",    "mismo",      "design",
+    "ese",      "support",    "ahora",      "information", "cada",       "system",
+    "e",        "email",      "vida",       "list",        "otro",       "user",
+    "después",  "price",      "te",         "account",     "otros",      "order",
+    "aunque",   "payment",    "esa",        "schedule",    "eso",        "draft",
+    "hace",     "please",     "otra",       "thanks",      "gobierno",   "today",
+    "tan",      "tomorrow",   "durante",    "week",        "siempre",    "month",
+    "día",      "morning",    "tanto",      "office",      "ella",       "address",
+    "tres",     "phone",      "sí",         "number",      "dijo",       "contract",
+    "sido",     "invoice",    "gran",       "document",    "país",       "link",
+    "según",    "password",   "menos",      "database",    "mundo",      "query",
+    "año",      "table",      "antes",      "column",      "estado",     "field",
+    "contra",   "error",      "sino",       "warning",     "forma",      "test",
+    "caso",     "build",      "nada",       "deploy",      "hacer",      "branch",
+    "general",  "commit",     "estaba",     "merge",       "poco",       "script",
+    "estos",    "function",   "presidente", "value",       "mayor",      "string",
+    "ante",     "image",      "unos",       "screen",      "algo",       "window",
+    "hoy",      "button",     "reunión",    "proyecto",    "informe",    "presupuesto",
+    "equipo",   "cliente",    "factura",    "contrato",    "correo",     "dirección",
+    "teléfono", "mañana",     "semana",     "mes",         "oficina",    "pedido",
+    "pago",     "precio",     "cuenta",     "usuario",     "sistema",    "servidor",
+    "versión",  "cambio",     "código",     "diseño",      "soporte",    "información",
+    "lista",    "borrador",   "gracias",    "favor",       "calendario", "documento",
+    "enlace",   "contraseña", "base",       "consulta",    "tabla",      "columna",
+    "campo",    "aviso",      "prueba",     "compilación", "despliegue", "rama",
+    "fusión",   "función",    "valor",      "cadena",      "imagen",     "pantalla",
+    "ventana",  "botón",      "archivo",    "carpeta",     "nombre",     "fecha",
+    "hora",     "resumen",    "objetivo",   "tarea",       "plazo",      "entrega",
+    "revisión", "acuerdo",    "propuesta",  "viaje",       "hotel",      "vuelo",
+    "reserva",  "billete",    "ciudad",     "calle",       "número",     "postal",
+    "España",   "Madrid",     "México",     "London",      "Berlin",     "lunes",
+    "martes",   "miércoles",  "jueves",     "viernes",     "sábado",     "domingo",
+    "enero",    "febrero",    "marzo",      "abril",       "mayo",       "junio",
+    "julio",    "agosto",     "septiembre", "octubre",     "noviembre",  "diciembre",
+    "Monday",   "Friday",     "coffee",     "lunch",       "dinner",     "café",
+    "comida",   "cena",       "niños",      "señor",       "señora",     "Sr.",
+    "Dra.",     "pequeño",    "grande",     "nuevo",       "último",
 };
 
 // Pesos 1/(rango+1): unas pocas palabras llenan la mayor parte de cada texto.
 std::discrete_distribution<std::size_t>& repartoZipf() {
     static std::discrete_distribution<std::size_t> reparto = [] {
         std::vector<double> pesos(std::size(vocabulario));
-        for (std::size_t i = 0; i < pesos.size(); ++i) pesos[i] = 1.0 / static_cast<double>(i + 1);
+        for (std::size_t i = 0; i < pesos.size(); ++i)
+            pesos[i] = 1.0 / static_cast<double>(i + 1);
         return std::discrete_distribution<std::size_t>(pesos.begin(), pesos.end());
     }();
     return reparto;
@@ -219,7 +242,8 @@ std::uint8_t mezclar(std::uint8_t fondo, std::uint8_t tinta, int alfa) {
 
 } // namespace
 
-benchmark::internal::Benchmark* comun(benchmark::internal::Benchmark* b, benchmark::TimeUnit unidad) {
+benchmark::internal::Benchmark* comun(benchmark::internal::Benchmark* b,
+                                      benchmark::TimeUnit unidad) {
     // Tiempo real: vips reparte el trabajo en hilos y el de CPU del hilo principal engaña.
     return b->Repetitions(7)->ReportAggregatesOnly(true)->MinTime(0.2)->UseRealTime()->Unit(unidad);
 }
@@ -249,9 +273,11 @@ std::string textoRealista(std::mt19937_64& azar, std::size_t largo) {
     }
     // Se corta en un límite de carácter y se rellena con ASCII hasta el largo exacto.
     std::size_t corte = std::min(largo, texto.size());
-    while (corte > 0 && (static_cast<unsigned char>(texto[corte]) & 0xC0) == 0x80) --corte;
+    while (corte > 0 && (static_cast<unsigned char>(texto[corte]) & 0xC0) == 0x80)
+        --corte;
     texto.resize(corte);
-    while (texto.size() < largo) texto += texto.size() % 7 == 0 ? ' ' : 'x';
+    while (texto.size() < largo)
+        texto += texto.size() % 7 == 0 ? ' ' : 'x';
     return texto;
 }
 
@@ -278,7 +304,8 @@ RecorteNuevo recorteDeTexto(const std::string& texto) {
 }
 
 ImagenRGBA capturaDePantalla(std::int64_t ancho, std::int64_t alto) {
-    ImagenRGBA imagen{.ancho = ancho, .alto = alto,
+    ImagenRGBA imagen{.ancho = ancho,
+                      .alto = alto,
                       .pixeles = Bytes(static_cast<std::size_t>(ancho * alto * 4), 255)};
     std::mt19937_64 azar(7);
     const auto pintar = [&](std::int64_t x, std::int64_t y, std::uint8_t r, std::uint8_t g,
@@ -293,7 +320,8 @@ ImagenRGBA capturaDePantalla(std::int64_t ancho, std::int64_t alto) {
     const auto rectangulo = [&](std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
                                 std::uint8_t r, std::uint8_t g, std::uint8_t b) {
         for (std::int64_t y = y0; y < y1; ++y)
-            for (std::int64_t x = x0; x < x1; ++x) pintar(x, y, r, g, b);
+            for (std::int64_t x = x0; x < x1; ++x)
+                pintar(x, y, r, g, b);
     };
 
     // Fondo de escritorio: degradado suave con algo de grano, lo que peor comprime.
@@ -348,14 +376,16 @@ ImagenRGBA capturaDePantalla(std::int64_t ancho, std::int64_t alto) {
             renglon(372, finDeRenglon(azar), y, {255, 255, 255}, 40);
         }
     }
-    for (std::int64_t y = 110; y + 12 < alto - 60; y += 30) renglon(80, 320, y, {243, 243, 243}, 70);
+    for (std::int64_t y = 110; y + 12 < alto - 60; y += 30)
+        renglon(80, 320, y, {243, 243, 243}, 70);
     renglon(10, 600, 8, {43, 43, 43}, 220);
     renglon(80, 700, 72, {232, 232, 232}, 30);
 
     std::uniform_int_distribution<int> canal(0, 255);
     const std::int64_t fx = 920, fy = 420, fw = 800, fh = 360;
     std::vector<std::array<int, 3>> rejilla(static_cast<std::size_t>((fw / 8 + 2) * (fh / 8 + 2)));
-    for (auto& c : rejilla) c = {canal(azar), canal(azar), canal(azar)};
+    for (auto& c : rejilla)
+        c = {canal(azar), canal(azar), canal(azar)};
     const auto nodo = [&](std::int64_t i, std::int64_t j) -> const std::array<int, 3>& {
         return rejilla[static_cast<std::size_t>(j * (fw / 8 + 2) + i)];
     };
@@ -365,8 +395,9 @@ ImagenRGBA capturaDePantalla(std::int64_t ancho, std::int64_t alto) {
             const double u = static_cast<double>(x % 8) / 8.0, v = static_cast<double>(y % 8) / 8.0;
             std::array<std::uint8_t, 3> rgb{};
             for (std::size_t k = 0; k < 3; ++k) {
-                const double c = (1 - u) * (1 - v) * nodo(i, j)[k] + u * (1 - v) * nodo(i + 1, j)[k] +
-                                 (1 - u) * v * nodo(i, j + 1)[k] + u * v * nodo(i + 1, j + 1)[k];
+                const double c = (1 - u) * (1 - v) * nodo(i, j)[k] +
+                                 u * (1 - v) * nodo(i + 1, j)[k] + (1 - u) * v * nodo(i, j + 1)[k] +
+                                 u * v * nodo(i + 1, j + 1)[k];
                 rgb[k] = static_cast<std::uint8_t>(std::clamp(c + grano(azar), 0.0, 255.0));
             }
             pintar(fx + x, fy + y, rgb[0], rgb[1], rgb[2]);
@@ -382,8 +413,9 @@ Bytes tiffDe(const ImagenRGBA& imagen) {
     const auto enMemoria = vips::VImage::new_from_memory(
         pixeles, imagen.pixeles.size(), static_cast<int>(imagen.ancho),
         static_cast<int>(imagen.alto), 4, VIPS_FORMAT_UCHAR);
-    VipsBlob* blob = enMemoria.copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
-                         .tiffsave_buffer();
+    VipsBlob* blob =
+        enMemoria.copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+            .tiffsave_buffer();
     std::size_t largo = 0;
     const auto* p = static_cast<const std::uint8_t*>(vips_blob_get(blob, &largo));
     Bytes salida(p, p + largo);
@@ -396,14 +428,24 @@ const Historial& historiales(std::int64_t recortes) {
     return preparados.pedir(recortes);
 }
 
-const fs::path& historial(std::int64_t recortes) { return historiales(recortes).literal; }
+const fs::path& historial(std::int64_t recortes) {
+    return historiales(recortes).literal;
+}
 
-std::vector<std::string> palabras() { return {std::begin(vocabulario), std::end(vocabulario)}; }
+std::vector<std::string> palabras() {
+    return {std::begin(vocabulario), std::end(vocabulario)};
+}
 
-void anotar(const std::string& clave, double valor) { notas().emplace_back(clave, valor); }
+void anotar(const std::string& clave, double valor) {
+    notas().emplace_back(clave, valor);
+}
 
-const std::vector<std::pair<std::string, double>>& anotaciones() { return notas(); }
+const std::vector<std::pair<std::string, double>>& anotaciones() {
+    return notas();
+}
 
-Instante instanteDeMedicion() { return std::chrono::system_clock::now(); }
+Instante instanteDeMedicion() {
+    return std::chrono::system_clock::now();
+}
 
 } // namespace medicion

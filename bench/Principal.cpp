@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&informe);
     // Una línea clave=valor por cifra, fácil de comparar entre ejecuciones con grep.
     std::fflush(stdout);
-    for (const auto& [nombre, ms] : informe.medianas) std::printf("%s_ms=%.4f\n", nombre.c_str(), ms);
+    for (const auto& [nombre, ms] : informe.medianas)
+        std::printf("%s_ms=%.4f\n", nombre.c_str(), ms);
     for (const auto& [clave, valor] : medicion::anotaciones()) {
         std::printf("%s=%.2f\n", clave.c_str(), valor);
     }

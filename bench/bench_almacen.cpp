@@ -75,7 +75,8 @@ std::vector<std::string> consultas(bool cortas, std::size_t cuantas) {
     for (const auto& p : medicion::palabras()) {
         const auto plegada = Busqueda::normalizar(p);
         std::size_t caracteres = 0;
-        for (const char c : plegada) caracteres += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        for (const char c : plegada)
+            caracteres += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
         if (caracteres >= 3) largas.push_back(p);
         if (caracteres <= 2) breves.push_back(p);
     }

@@ -96,7 +96,8 @@ void teclear(benchmark::State& state, std::int64_t recortes) {
         Escena escena(recortes);
         const QString consultas[] = {"Reunion presupuesto", "Reunion presupuest"};
         std::size_t i = 0;
-        for (auto _ : state) escena.estado->buscar(consultas[i++ % 2], true);
+        for (auto _ : state)
+            escena.estado->buscar(consultas[i++ % 2], true);
     } catch (const std::exception& e) {
         state.SkipWithError(e.what());
     }
@@ -105,12 +106,15 @@ void teclear(benchmark::State& state, std::int64_t recortes) {
 [[maybe_unused]] const bool registrados = [] {
     for (auto [sufijo, recortes] : {std::pair{"10k", 10000}, std::pair{"100k", 100000}}) {
         auto nombre = [&](const char* base) { return std::string(base) + "_" + sufijo; };
-        medicion::comun(benchmark::RegisterBenchmark(nombre("estado_captura").c_str(), capturar, recortes),
-                        benchmark::kMillisecond);
-        medicion::comun(benchmark::RegisterBenchmark(nombre("estado_eleccion").c_str(), elegir, recortes),
-                        benchmark::kMillisecond);
-        medicion::comun(benchmark::RegisterBenchmark(nombre("estado_tecla").c_str(), teclear, recortes),
-                        benchmark::kMillisecond);
+        medicion::comun(
+            benchmark::RegisterBenchmark(nombre("estado_captura").c_str(), capturar, recortes),
+            benchmark::kMillisecond);
+        medicion::comun(
+            benchmark::RegisterBenchmark(nombre("estado_eleccion").c_str(), elegir, recortes),
+            benchmark::kMillisecond);
+        medicion::comun(
+            benchmark::RegisterBenchmark(nombre("estado_tecla").c_str(), teclear, recortes),
+            benchmark::kMillisecond);
     }
     return true;
 }();

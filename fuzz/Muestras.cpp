@@ -11,7 +11,8 @@ namespace muestras {
 namespace {
 
 nucleo::ImagenRGBA degradado(int ancho, int alto, int tono) {
-    nucleo::ImagenRGBA imagen{.ancho = ancho, .alto = alto,
+    nucleo::ImagenRGBA imagen{.ancho = ancho,
+                              .alto = alto,
                               .pixeles = nucleo::Bytes(static_cast<std::size_t>(ancho * alto * 4))};
     for (int y = 0; y < alto; ++y) {
         for (int x = 0; x < ancho; ++x) {
@@ -41,7 +42,8 @@ nucleo::Bytes tiffDosPaginas() {
         vips::VImage::new_from_memory(pixeles.data(), pixeles.size(), 16, 24, 4, VIPS_FORMAT_UCHAR)
             .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
     apiladas.set("page-height", 12);
-    VipsBlob* blob = apiladas.tiffsave_buffer(vips::VImage::option()->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_DEFLATE));
+    VipsBlob* blob = apiladas.tiffsave_buffer(
+        vips::VImage::option()->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_DEFLATE));
     std::size_t largo = 0;
     const auto* p = static_cast<const std::uint8_t*>(vips_blob_get(blob, &largo));
     nucleo::Bytes salida(p, p + largo);

@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t lar
     const std::string_view texto(reinterpret_cast<const char*>(datos + 1), largo - 1);
     switch (datos[0] % 3) {
     case 0:
-        for (const auto& c : leerAtajosKde(texto)) comprobar(c);
+        for (const auto& c : leerAtajosKde(texto))
+            comprobar(c);
         break;
     case 1:
         if (auto c = desdeAceleradorGtk(texto)) comprobar(*c);

@@ -24,14 +24,20 @@ constexpr std::array<std::string_view, 6> tiposConocidos{
 constexpr std::array<std::string_view, 5> tiposConDatos{
     TipoDato::texto, TipoDato::rtf, TipoDato::html, TipoDato::png, TipoDato::tiff};
 
-Bytes aBytes(std::string_view s) { return Bytes(s.begin(), s.end()); }
+Bytes aBytes(std::string_view s) {
+    return Bytes(s.begin(), s.end());
+}
 
 std::string tipoAlAzar(FuzzedDataProvider& fdp) {
     switch (fdp.ConsumeIntegralInRange(0, 3)) {
-    case 0: return std::string(fdp.PickValueInArray(tiposConocidos));
-    case 1: return std::string(fdp.PickValueInArray(Captura::marcasConfidenciales));
-    case 2: return std::string(Captura::marcaRemota);
-    default: return fdp.ConsumeRandomLengthString(64);
+    case 0:
+        return std::string(fdp.PickValueInArray(tiposConocidos));
+    case 1:
+        return std::string(fdp.PickValueInArray(Captura::marcasConfidenciales));
+    case 2:
+        return std::string(Captura::marcaRemota);
+    default:
+        return fdp.ConsumeRandomLengthString(64);
     }
 }
 
@@ -57,16 +63,20 @@ Bytes datosAlAzar(FuzzedDataProvider& fdp, const Bytes* plantilla) {
 
 std::int64_t limiteAlAzar(FuzzedDataProvider& fdp) {
     switch (fdp.ConsumeIntegralInRange(0, 2)) {
-    case 0: return std::numeric_limits<std::int64_t>::max();
-    case 1: return fdp.ConsumeIntegralInRange<std::int64_t>(0, std::int64_t{1} << 20);
-    default: return fdp.ConsumeIntegral<std::int64_t>();
+    case 0:
+        return std::numeric_limits<std::int64_t>::max();
+    case 1:
+        return fdp.ConsumeIntegralInRange<std::int64_t>(0, std::int64_t{1} << 20);
+    default:
+        return fdp.ConsumeIntegral<std::int64_t>();
     }
 }
 
 LecturaPortapapeles lecturaAlAzar(FuzzedDataProvider& fdp) {
     LecturaPortapapeles lectura;
     const int tipos = fdp.ConsumeIntegralInRange(0, 6);
-    for (int i = 0; i < tipos; ++i) lectura.tipos.insert(tipoAlAzar(fdp));
+    for (int i = 0; i < tipos; ++i)
+        lectura.tipos.insert(tipoAlAzar(fdp));
     for (const auto tipo : tiposConDatos) {
         if (!fdp.ConsumeBool()) continue;
         const Bytes* plantilla = tipo == TipoDato::png    ? &plantillaPNG
@@ -75,14 +85,17 @@ LecturaPortapapeles lecturaAlAzar(FuzzedDataProvider& fdp) {
         lectura.datos[std::string(tipo)] = datosAlAzar(fdp, plantilla);
     }
     if (fdp.ConsumeBool()) {
-        lectura.datos[fdp.ConsumeRandomLengthString(64)] = aBytes(fdp.ConsumeRandomLengthString(256));
+        lectura.datos[fdp.ConsumeRandomLengthString(64)] =
+            aBytes(fdp.ConsumeRandomLengthString(256));
     }
     // Lo normal es que se anuncien los tipos que traen datos, pero no se da por hecho.
     if (fdp.ConsumeBool()) {
-        for (const auto& [tipo, datos] : lectura.datos) lectura.tipos.insert(tipo);
+        for (const auto& [tipo, datos] : lectura.datos)
+            lectura.tipos.insert(tipo);
     }
     const int rutas = fdp.ConsumeIntegralInRange(0, 3);
-    for (int i = 0; i < rutas; ++i) lectura.rutas.push_back(fdp.ConsumeRandomLengthString(512));
+    for (int i = 0; i < rutas; ++i)
+        lectura.rutas.push_back(fdp.ConsumeRandomLengthString(512));
     if (fdp.ConsumeBool()) lectura.appId = fdp.ConsumeRandomLengthString(64);
     if (fdp.ConsumeBool()) lectura.appNombre = fdp.ConsumeRandomLengthString(64);
     return lectura;
@@ -174,7 +187,8 @@ void probar(FuzzedDataProvider& fdp) {
         if (motivo) __builtin_trap();
         comprobarRecorte(*recorte, lectura, opciones);
     }
-    if (const auto it = lectura.datos.find(std::string(TipoDato::texto)); it != lectura.datos.end()) {
+    if (const auto it = lectura.datos.find(std::string(TipoDato::texto));
+        it != lectura.datos.end()) {
         comprobarTexto({reinterpret_cast<const char*>(it->second.data()), it->second.size()});
     }
     comprobarTexto(fdp.ConsumeRemainingBytesAsString());

@@ -43,8 +43,9 @@ int main(int argc, char** argv) {
         escribir(carpeta / "enlace.txt", std::string("https://www.example.org/a/b?c=d#e"));
         // Para fuzz_atajos el primer byte elige el lector: KDE entero, GTK, atajo de Qt.
         escribir(carpeta / "kglobalshortcutsrc",
-                 std::string("\x00[kwin]\n_k_friendly_name=KWin\nExpose=Ctrl+F9\\tMeta+W,Ctrl+F9,Ventanas\n"
-                             "Coma[$i]=Meta+\\,,none,Coma\n# nota\n[plasmashell]\nNada=none,none,Nada\n"));
+                 std::string(
+                     "\x00[kwin]\n_k_friendly_name=KWin\nExpose=Ctrl+F9\\tMeta+W,Ctrl+F9,Ventanas\n"
+                     "Coma[$i]=Meta+\\,,none,Coma\n# nota\n[plasmashell]\nNada=none,none,Nada\n"));
         escribir(carpeta / "acelerador-gtk.txt", std::string("\x01<Primary><Shift>c"));
         escribir(carpeta / "atajo-qt.txt", std::string("\x02Meta+Shift+Print"));
     } catch (const std::exception& e) {

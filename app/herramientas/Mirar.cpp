@@ -39,7 +39,8 @@ QString linea(const nucleo::Recorte& r) {
 
 void mostrar(rebisco::EstadoApp& estado) {
     salida << "\n── " << estado.total() << " recortes, " << estado.bytesTotales() << " bytes ──\n";
-    for (const auto& r : estado.recientes()) salida << linea(r) << '\n';
+    for (const auto& r : estado.recientes())
+        salida << linea(r) << '\n';
     salida.flush();
 }
 
@@ -55,8 +56,8 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, alRecibirSenal);
 
     auto& estado = rebisco::EstadoApp::compartido();
-    salida << "rebisco-mirar sobre la plataforma " << QString::fromStdString(rebisco::plataformaDelProceso().nombre())
-           << "; historial en "
+    salida << "rebisco-mirar sobre la plataforma "
+           << QString::fromStdString(rebisco::plataformaDelProceso().nombre()) << "; historial en "
            << QString::fromStdString(rebisco::Preferencias::carpetaDatos().string()) << "\n"
            << "Copia algo en cualquier aplicación; Ctrl+C para salir.\n";
     if (auto* archivo = dynamic_cast<rebisco::PreferenciasEnArchivo*>(&estado.preferencias());
@@ -76,7 +77,9 @@ int main(int argc, char** argv) {
         if (estado.errorAlmacen()) salida << "Historial: " << *estado.errorAlmacen() << Qt::endl;
     });
     // Sin panel todavía: el atajo global solo se anuncia.
-    estado.alternarPanel = [&] { salida << "Atajo " << estado.atajoTexto() << " pulsado" << Qt::endl; };
+    estado.alternarPanel = [&] {
+        salida << "Atajo " << estado.atajoTexto() << " pulsado" << Qt::endl;
+    };
     estado.iniciar();
     if (!estado.problemaAtajo())
         salida << "Atajo global: " << estado.atajoTexto() << '\n';

@@ -10,7 +10,8 @@
 namespace rebisco {
 
 plataforma::Plataforma& plataformaDelProceso() {
-    static std::unique_ptr<plataforma::Plataforma> elegida = []() -> std::unique_ptr<plataforma::Plataforma> {
+    static std::unique_ptr<plataforma::Plataforma> elegida =
+        []() -> std::unique_ptr<plataforma::Plataforma> {
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) &&
             QGuiApplication::platformName() == QLatin1String("xcb"))
             return plataforma::x11::crear();
@@ -21,7 +22,8 @@ plataforma::Plataforma& plataformaDelProceso() {
 
 plataforma::Portapapeles& portapapelesDelProceso(plataforma::Plataforma& plataforma,
                                                  const Entorno& entorno) {
-    if (entorno.portapapeles) return plataforma::memoria::portapapelesConNombre(*entorno.portapapeles);
+    if (entorno.portapapeles)
+        return plataforma::memoria::portapapelesConNombre(*entorno.portapapeles);
     return plataforma.general();
 }
 

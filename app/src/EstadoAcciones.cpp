@@ -35,7 +35,8 @@ void EstadoApp::recargar(bool conservarSeleccion) {
         poner(total_, estadisticas.recortes, &EstadoApp::cambioTotal);
         poner(bytesTotales_, estadisticas.bytes, &EstadoApp::cambioBytesTotales);
     } catch (const nucleo::ErrorAlmacen& error) {
-        avisar(localizable("No se pudo leer el historial: ") + QString::fromStdString(error.description()));
+        avisar(localizable("No se pudo leer el historial: ") +
+               QString::fromStdString(error.description()));
     }
 
     if (conservarSeleccion && seleccion_ && posicion(recortes_, *seleccion_)) return;

@@ -13,24 +13,32 @@ namespace rebisco {
 
 AccesoPortapapeles accesoDesde(int comportamiento) {
     switch (comportamiento) {
-    case 1: return AccesoPortapapeles::preguntar;
-    case 2: return AccesoPortapapeles::permitido;
-    case 3: return AccesoPortapapeles::denegado;
-    default: return AccesoPortapapeles::sinDecidir;
+    case 1:
+        return AccesoPortapapeles::preguntar;
+    case 2:
+        return AccesoPortapapeles::permitido;
+    case 3:
+        return AccesoPortapapeles::denegado;
+    default:
+        return AccesoPortapapeles::sinDecidir;
     }
 }
 
 EstadoApp::EstadoApp(Dependencias dependencias, QObject* padre)
-    : QObject(padre), dep(std::move(dependencias)), atajo(dep.plataforma.atajos()) {
+    : QObject(padre)
+    , dep(std::move(dependencias))
+    , atajo(dep.plataforma.atajos()) {
     limpieza.setTimerType(Qt::CoarseTimer);
     connect(&limpieza, &QTimer::timeout, this, [this] {
         Q_ASSERT(QThread::currentThread() == thread());
         limpiar();
     });
     borradoDelAviso.setSingleShot(true);
-    connect(&borradoDelAviso, &QTimer::timeout, this, [this] { poner(aviso_, {}, &EstadoApp::cambioAviso); });
+    connect(&borradoDelAviso, &QTimer::timeout, this,
+            [this] { poner(aviso_, {}, &EstadoApp::cambioAviso); });
     pegado.setSingleShot(true);
-    connect(&pegado, &QTimer::timeout, this, [this] { Pegador::pulsarComandoV(dep.plataforma.teclado()); });
+    connect(&pegado, &QTimer::timeout, this,
+            [this] { Pegador::pulsarComandoV(dep.plataforma.teclado()); });
 }
 
 EstadoApp::~EstadoApp() = default;
@@ -66,7 +74,8 @@ void EstadoApp::iniciar() {
 void EstadoApp::abrirAlmacen() {
     auto ruta = Preferencias::carpetaDatos(dep.entorno) / "historial.sqlite";
     auto noSePudo = [this](const QString& descripcion) {
-        poner(errorAlmacen_, std::optional(localizable("No se pudo abrir el historial: ") + descripcion),
+        poner(errorAlmacen_,
+              std::optional(localizable("No se pudo abrir el historial: ") + descripcion),
               &EstadoApp::cambioErrorAlmacen);
     };
     try {
@@ -85,9 +94,10 @@ void EstadoApp::abrirAlmacen() {
     // El archivo dañado y sus compañeros se apartan juntos: un -wal que quedara atrás se
     // aplicaría sobre el historial nuevo.
     auto ahora = QDateTime::fromMSecsSinceEpoch(
-        std::chrono::duration_cast<std::chrono::milliseconds>(dep.reloj().time_since_epoch()).count());
-    auto nombre = "historial-anterior-" + ahora.toLocalTime().toString("yyyyMMdd-HHmmss").toStdString() +
-                  ".sqlite";
+        std::chrono::duration_cast<std::chrono::milliseconds>(dep.reloj().time_since_epoch())
+            .count());
+    auto nombre = "historial-anterior-" +
+                  ahora.toLocalTime().toString("yyyyMMdd-HHmmss").toStdString() + ".sqlite";
     auto aparte = ruta.parent_path() / nombre;
     for (const char* sufijo : {"", "-wal", "-shm"}) {
         std::error_code ignorado;
@@ -97,8 +107,8 @@ void EstadoApp::abrirAlmacen() {
         almacen = std::make_unique<nucleo::Almacen>(ruta);
         poner(errorAlmacen_,
               std::optional(localizable("El historial estaba dañado y se empezó uno nuevo. El "
-                                       "anterior quedó guardado como «")
-                        + QString::fromStdString(nombre) + "»."),
+                                        "anterior quedó guardado como «") +
+                            QString::fromStdString(nombre) + "»."),
               &EstadoApp::cambioErrorAlmacen);
     } catch (const nucleo::ErrorAlmacen& error) {
         noSePudo(QString::fromStdString(error.description()));

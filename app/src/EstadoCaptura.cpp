@@ -10,7 +10,8 @@ namespace rebisco {
 void EstadoApp::alCambiarPortapapeles() {
     actualizarAcceso();
     if (!almacen || pausado_) return;
-    if (acceso_ != AccesoPortapapeles::permitido && acceso_ != AccesoPortapapeles::sinDecidir) return;
+    if (acceso_ != AccesoPortapapeles::permitido && acceso_ != AccesoPortapapeles::sinDecidir)
+        return;
 
     auto opciones = Preferencias::opcionesCaptura(dep.preferencias);
     auto tipos = Lector::tipos(dep.portapapeles);
@@ -33,7 +34,8 @@ void EstadoApp::alCambiarPortapapeles() {
         almacen->guardar(*nuevo, dep.reloj());
         almacen->aplicarRetencion(Preferencias::politica(dep.preferencias), dep.reloj());
     } catch (const nucleo::ErrorAlmacen& error) {
-        avisar(localizable("No se pudo guardar el recorte: ") + QString::fromStdString(error.description()));
+        avisar(localizable("No se pudo guardar el recorte: ") +
+               QString::fromStdString(error.description()));
     }
     recargar(true);
 }

@@ -14,20 +14,26 @@ namespace TipoDato = nucleo::TipoDato;
 
 Vigilante::Vigilante(plataforma::Portapapeles& portapapeles, std::function<void()> alCambiar,
                      QObject* padre)
-    : QObject(padre),
-      portapapeles(portapapeles),
-      alCambiar(std::move(alCambiar)),
-      ultimoCambio(portapapeles.contadorCambios()) {
+    : QObject(padre)
+    , portapapeles(portapapeles)
+    , alCambiar(std::move(alCambiar))
+    , ultimoCambio(portapapeles.contadorCambios()) {
     // Un temporizador grueso deja al sistema juntar el despertar con otros.
     temporizador.setTimerType(Qt::CoarseTimer);
     connect(&temporizador, &QTimer::timeout, this, &Vigilante::tic);
 }
 
-void Vigilante::iniciar(std::chrono::milliseconds cada) { temporizador.start(cada); }
+void Vigilante::iniciar(std::chrono::milliseconds cada) {
+    temporizador.start(cada);
+}
 
-void Vigilante::detener() { temporizador.stop(); }
+void Vigilante::detener() {
+    temporizador.stop();
+}
 
-void Vigilante::ignorarCambioActual() { ultimoCambio = portapapeles.contadorCambios(); }
+void Vigilante::ignorarCambioActual() {
+    ultimoCambio = portapapeles.contadorCambios();
+}
 
 void Vigilante::tic() {
     Q_ASSERT(QThread::currentThread() == thread());
@@ -49,14 +55,16 @@ nucleo::LecturaPortapapeles leer(plataforma::Portapapeles& portapapeles,
                                  const std::set<std::string>& tipos, bool guardarImagenes) {
     nucleo::LecturaPortapapeles lectura{.tipos = tipos};
     if (auto archivos = portapapeles.archivos()) {
-        for (const auto& ruta : *archivos) lectura.rutas.push_back(ruta.string());
+        for (const auto& ruta : *archivos)
+            lectura.rutas.push_back(ruta.string());
     }
     if (!lectura.rutas.empty()) return lectura;
 
     if (auto texto = portapapeles.texto())
         lectura.datos[std::string(TipoDato::texto)] = nucleo::Bytes(texto->begin(), texto->end());
     for (auto tipo : {TipoDato::rtf, TipoDato::html}) {
-        if (auto datos = portapapeles.datos(tipo)) lectura.datos[std::string(tipo)] = std::move(*datos);
+        if (auto datos = portapapeles.datos(tipo))
+            lectura.datos[std::string(tipo)] = std::move(*datos);
     }
     if (guardarImagenes) {
         if (auto png = portapapeles.datos(TipoDato::png))
@@ -128,7 +136,9 @@ void pulsarComandoV(plataforma::Teclado& teclado) {
     teclado.pulsarPegar(codigoV);
 }
 
-QString nombreDeLaApp() { return QStringLiteral("rebisco"); }
+QString nombreDeLaApp() {
+    return QStringLiteral("rebisco");
+}
 
 } // namespace Pegador
 

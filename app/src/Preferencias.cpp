@@ -45,19 +45,23 @@ void PreferenciasEnMemoria::set(const QString& clave, const QVariant& valor) {
         valores.insert(clave, valor);
 }
 
-void PreferenciasEnMemoria::removeObject(const QString& clave) { valores.remove(clave); }
+void PreferenciasEnMemoria::removeObject(const QString& clave) {
+    valores.remove(clave);
+}
 
-void PreferenciasEnMemoria::registrar(const QVariantMap& pares) { iniciales.insert(pares); }
+void PreferenciasEnMemoria::registrar(const QVariantMap& pares) {
+    iniciales.insert(pares);
+}
 
 namespace Preferencias {
 
 QVariantMap registrados() {
     return {
-        {limitarCantidad, true},     {maximoRecortes, 500},     {limitarDias, false},
-        {maximoDias, 30},            {megasMaximos, 20},        {limitarEspacio, true},
-        {megasTotales, 500},         {guardarImagenes, true},   {ignorarConfidencial, true},
-        {appsExcluidas, QString()},  {pegarAlElegir, true},     {pausado, false},
-        {atajoCodigo, 9},            {atajoModificadores, 768},
+        {limitarCantidad, true},    {maximoRecortes, 500},     {limitarDias, false},
+        {maximoDias, 30},           {megasMaximos, 20},        {limitarEspacio, true},
+        {megasTotales, 500},        {guardarImagenes, true},   {ignorarConfidencial, true},
+        {appsExcluidas, QString()}, {pegarAlElegir, true},     {pausado, false},
+        {atajoCodigo, 9},           {atajoModificadores, 768},
     };
 }
 
@@ -115,8 +119,8 @@ qint64 megasEnBytes(qint64 megas) {
 std::vector<std::string> lineas(std::string_view texto) {
     // Un CR LF es un solo separador, pero al tirar las piezas vacías da igual contarlo
     // como dos.
-    auto escalares = QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()))
-                         .toStdU32String();
+    auto escalares =
+        QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size())).toStdU32String();
     std::vector<std::string> resultado;
     std::u32string pieza;
     auto cerrar = [&] {

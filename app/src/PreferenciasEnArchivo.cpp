@@ -49,11 +49,14 @@ std::optional<QVariant> decodificar(const QJsonValue& entrada) {
     return std::nullopt;
 }
 
-QString qruta(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+QString qruta(const std::filesystem::path& p) {
+    return QString::fromStdString(p.string());
+}
 
 } // namespace
 
-PreferenciasEnArchivo::PreferenciasEnArchivo(std::filesystem::path ruta) : archivo(std::move(ruta)) {
+PreferenciasEnArchivo::PreferenciasEnArchivo(std::filesystem::path ruta)
+    : archivo(std::move(ruta)) {
     cargar();
 }
 
@@ -91,12 +94,14 @@ void PreferenciasEnArchivo::cargar() {
     std::error_code fallo;
     std::filesystem::rename(archivo, aparte, fallo);
     if (fallo) {
-        problemaArchivo = QStringLiteral("Las preferencias están dañadas y no se pudieron apartar: %1")
-                              .arg(QString::fromStdString(fallo.message()));
+        problemaArchivo =
+            QStringLiteral("Las preferencias están dañadas y no se pudieron apartar: %1")
+                .arg(QString::fromStdString(fallo.message()));
         soloMemoria = true;
     } else
-        problemaArchivo = QStringLiteral("Las preferencias estaban dañadas; el archivo quedó guardado como «%1».")
-                              .arg(qruta(aparte.filename()));
+        problemaArchivo =
+            QStringLiteral("Las preferencias estaban dañadas; el archivo quedó guardado como «%1».")
+                .arg(qruta(aparte.filename()));
 }
 
 void PreferenciasEnArchivo::guardar() {
@@ -108,7 +113,8 @@ void PreferenciasEnArchivo::guardar() {
         if (!fallo) ::chmod(carpeta.c_str(), 0700);
     }
     QJsonObject raiz;
-    for (auto it = valores.begin(); it != valores.end(); ++it) raiz.insert(it.key(), codificar(*it));
+    for (auto it = valores.begin(); it != valores.end(); ++it)
+        raiz.insert(it.key(), codificar(*it));
 
     QSaveFile salida(qruta(archivo));
     bool bien = salida.open(QIODevice::WriteOnly);
@@ -141,6 +147,8 @@ void PreferenciasEnArchivo::removeObject(const QString& clave) {
     if (valores.remove(clave) > 0) guardar();
 }
 
-void PreferenciasEnArchivo::registrar(const QVariantMap& pares) { iniciales.insert(pares); }
+void PreferenciasEnArchivo::registrar(const QVariantMap& pares) {
+    iniciales.insert(pares);
+}
 
 } // namespace rebisco

@@ -20,20 +20,22 @@ constexpr int sinTecla = 0xFFFF;
 const std::map<int, QString>& especiales() {
     // "Espacio" queda en el idioma activo la primera vez que se pide.
     static const std::map<int, QString> tabla{
-        {36, QStringLiteral("↩")},   {76, QStringLiteral("⌤")},  {48, QStringLiteral("⇥")},
-        {49, localizable("Espacio")}, {51, QStringLiteral("⌫")},  {117, QStringLiteral("⌦")},
-        {53, QStringLiteral("⎋")},   {123, QStringLiteral("←")}, {124, QStringLiteral("→")},
-        {126, QStringLiteral("↑")},  {125, QStringLiteral("↓")}, {115, QStringLiteral("↖")},
-        {119, QStringLiteral("↘")},  {116, QStringLiteral("⇞")}, {121, QStringLiteral("⇟")},
-        {122, QStringLiteral("F1")}, {120, QStringLiteral("F2")}, {99, QStringLiteral("F3")},
-        {118, QStringLiteral("F4")}, {96, QStringLiteral("F5")},  {97, QStringLiteral("F6")},
-        {98, QStringLiteral("F7")},  {100, QStringLiteral("F8")}, {101, QStringLiteral("F9")},
+        {36, QStringLiteral("↩")},    {76, QStringLiteral("⌤")},    {48, QStringLiteral("⇥")},
+        {49, localizable("Espacio")}, {51, QStringLiteral("⌫")},    {117, QStringLiteral("⌦")},
+        {53, QStringLiteral("⎋")},    {123, QStringLiteral("←")},   {124, QStringLiteral("→")},
+        {126, QStringLiteral("↑")},   {125, QStringLiteral("↓")},   {115, QStringLiteral("↖")},
+        {119, QStringLiteral("↘")},   {116, QStringLiteral("⇞")},   {121, QStringLiteral("⇟")},
+        {122, QStringLiteral("F1")},  {120, QStringLiteral("F2")},  {99, QStringLiteral("F3")},
+        {118, QStringLiteral("F4")},  {96, QStringLiteral("F5")},   {97, QStringLiteral("F6")},
+        {98, QStringLiteral("F7")},   {100, QStringLiteral("F8")},  {101, QStringLiteral("F9")},
         {109, QStringLiteral("F10")}, {103, QStringLiteral("F11")}, {111, QStringLiteral("F12")},
     };
     return tabla;
 }
 
-bool esBlanco(QChar c) { return c == u' ' || c == u'\t'; }
+bool esBlanco(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 
 } // namespace
 

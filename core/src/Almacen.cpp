@@ -37,10 +37,8 @@ const std::string esquema =
     "PRAGMA user_version = 1;";
 
 const char* const pragmasDeApertura[] = {
-    "PRAGMA auto_vacuum = INCREMENTAL",
-    "PRAGMA journal_mode = WAL",
-    "PRAGMA journal_size_limit = 4194304",
-    "PRAGMA foreign_keys = ON",
+    "PRAGMA auto_vacuum = INCREMENTAL",    "PRAGMA journal_mode = WAL",
+    "PRAGMA journal_size_limit = 4194304", "PRAGMA foreign_keys = ON",
     "PRAGMA secure_delete = ON",
 };
 
@@ -67,7 +65,9 @@ bool ErrorAlmacen::esCorrupcion() const {
     return primario == SQLITE_CORRUPT || primario == SQLITE_NOTADB;
 }
 
-const char* ErrorAlmacen::what() const noexcept { return descripcion_.c_str(); }
+const char* ErrorAlmacen::what() const noexcept {
+    return descripcion_.c_str();
+}
 
 Almacen::Almacen(const std::optional<std::filesystem::path>& ruta) {
     if (ruta) {
@@ -77,7 +77,8 @@ Almacen::Almacen(const std::optional<std::filesystem::path>& ruta) {
     db = std::make_unique<Conexion>(ruta ? ruta->string() : ":memory:",
                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     sqlite3_busy_timeout(db->handle(), 3000);
-    for (const char* pragma : pragmasDeApertura) db->ejecutar(pragma);
+    for (const char* pragma : pragmasDeApertura)
+        db->ejecutar(pragma);
     migrar();
     indices = std::make_unique<Indices>(*db);
     indices->preparar();

@@ -41,6 +41,8 @@ void crearArchivoPrivado(const fs::path& archivo) {
     if (fd >= 0) ::close(fd);
 }
 
-void hacerPrivado(const fs::path& archivo) { ::chmod(archivo.c_str(), 0600); }
+void hacerPrivado(const fs::path& archivo) {
+    ::chmod(archivo.c_str(), 0600);
+}
 
 } // namespace nucleo::Archivos

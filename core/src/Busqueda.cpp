@@ -15,8 +15,8 @@ namespace {
 // Formas de ancho completo y medio ancho a su forma ordinaria; ningún otro plegado de
 // compatibilidad (ni ligaduras ni superíndices).
 UChar32 anchoOrdinario(UChar32 c, const icu::Normalizer2& nfkd) {
-    const auto tipo = static_cast<UDecompositionType>(
-        u_getIntPropertyValue(c, UCHAR_DECOMPOSITION_TYPE));
+    const auto tipo =
+        static_cast<UDecompositionType>(u_getIntPropertyValue(c, UCHAR_DECOMPOSITION_TYPE));
     if (tipo != U_DT_WIDE && tipo != U_DT_NARROW) return c;
     icu::UnicodeString mapeo;
     if (!nfkd.getRawDecomposition(c, mapeo) || mapeo.countChar32() != 1) return c;

@@ -15,7 +15,9 @@ constexpr std::size_t maximoBusqueda = 20000;
 constexpr std::size_t maximoVista = 300;
 constexpr std::int64_t ladoMiniatura = 320;
 
-Bytes utf8(std::string_view s) { return Bytes(s.begin(), s.end()); }
+Bytes utf8(std::string_view s) {
+    return Bytes(s.begin(), s.end());
+}
 
 const Bytes* buscar(const LecturaPortapapeles& lectura, std::string_view tipo) {
     const auto it = lectura.datos.find(std::string(tipo));
@@ -23,7 +25,8 @@ const Bytes* buscar(const LecturaPortapapeles& lectura, std::string_view tipo) {
 }
 
 std::string ultimoComponente(std::string_view ruta) {
-    while (ruta.size() > 1 && ruta.back() == '/') ruta.remove_suffix(1);
+    while (ruta.size() > 1 && ruta.back() == '/')
+        ruta.remove_suffix(1);
     const auto barra = ruta.rfind('/');
     if (barra == std::string_view::npos || ruta.size() == 1) return std::string(ruta);
     return std::string(ruta.substr(barra + 1));
@@ -41,7 +44,8 @@ template <typename T> std::string unir(const std::vector<T>& partes, std::string
 RecorteNuevo deArchivos(const std::vector<std::string>& rutas) {
     const std::string unidas = unir(rutas, "\n");
     std::vector<std::string> nombres;
-    for (const auto& r : rutas) nombres.push_back(ultimoComponente(r));
+    for (const auto& r : rutas)
+        nombres.push_back(ultimoComponente(r));
     return {
         .clase = ClaseRecorte::archivos,
         .vista = unir(nombres, ", "),

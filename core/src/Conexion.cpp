@@ -56,7 +56,8 @@ Valor Valor::ids(const std::vector<std::int64_t>& lista) {
 }
 
 Conexion::Conexion(const std::string& ruta, int banderas) {
-    const int codigo = sqlite3_open_v2(ruta.c_str(), &db_, banderas | SQLITE_OPEN_FULLMUTEX, nullptr);
+    const int codigo =
+        sqlite3_open_v2(ruta.c_str(), &db_, banderas | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (codigo != SQLITE_OK) {
         std::string mensaje = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(codigo);
         sqlite3_close_v2(db_);
@@ -65,7 +66,9 @@ Conexion::Conexion(const std::string& ruta, int banderas) {
     }
 }
 
-Conexion::~Conexion() { sqlite3_close_v2(db_); }
+Conexion::~Conexion() {
+    sqlite3_close_v2(db_);
+}
 
 ErrorAlmacen Conexion::error(int codigo) const {
     return ErrorAlmacen(codigo, db_ ? sqlite3_errmsg(db_) : "no database connection");
@@ -120,17 +123,25 @@ std::int64_t Conexion::correr(std::string_view sql, const std::vector<Valor>& pa
     return sqlite3_changes64(db_);
 }
 
-std::int64_t Fila::entero(int columna) const { return sqlite3_column_int64(s_, columna); }
+std::int64_t Fila::entero(int columna) const {
+    return sqlite3_column_int64(s_, columna);
+}
 
-double Fila::real(int columna) const { return sqlite3_column_double(s_, columna); }
+double Fila::real(int columna) const {
+    return sqlite3_column_double(s_, columna);
+}
 
-bool Fila::esNulo(int columna) const { return sqlite3_column_type(s_, columna) == SQLITE_NULL; }
+bool Fila::esNulo(int columna) const {
+    return sqlite3_column_type(s_, columna) == SQLITE_NULL;
+}
 
 bool Fila::esEntero(int columna) const {
     return sqlite3_column_type(s_, columna) == SQLITE_INTEGER;
 }
 
-bool Fila::esReal(int columna) const { return sqlite3_column_type(s_, columna) == SQLITE_FLOAT; }
+bool Fila::esReal(int columna) const {
+    return sqlite3_column_type(s_, columna) == SQLITE_FLOAT;
+}
 
 std::optional<std::string> Fila::texto(int columna) const {
     if (esNulo(columna)) return std::nullopt;

@@ -19,10 +19,18 @@ class ErrorAlmacen;
 
 // Valor de un parámetro; se enlaza por orden en las posiciones 1, 2, 3...
 struct Valor {
-    struct Entero { std::int64_t v; };
-    struct Real { double v; };
-    struct Texto { std::optional<std::string> v; };
-    struct Datos { std::optional<Bytes> v; };
+    struct Entero {
+        std::int64_t v;
+    };
+    struct Real {
+        double v;
+    };
+    struct Texto {
+        std::optional<std::string> v;
+    };
+    struct Datos {
+        std::optional<Bytes> v;
+    };
     std::variant<Entero, Real, Texto, Datos> caso;
 
     static Valor entero(std::int64_t v) { return {Entero{v}}; }
@@ -36,7 +44,8 @@ struct Valor {
 // Una fila del resultado, leída por columnas.
 class Fila {
 public:
-    explicit Fila(sqlite3_stmt* sentencia) : s_(sentencia) {}
+    explicit Fila(sqlite3_stmt* sentencia)
+        : s_(sentencia) {}
     std::int64_t entero(int columna) const;
     double real(int columna) const;
     bool esNulo(int columna) const;
@@ -86,7 +95,8 @@ inline double segundos(Instante t) {
 }
 
 inline Instante instante(double s) {
-    return Instante(std::chrono::duration_cast<Instante::duration>(std::chrono::duration<double>(s)));
+    return Instante(
+        std::chrono::duration_cast<Instante::duration>(std::chrono::duration<double>(s)));
 }
 
 } // namespace nucleo

@@ -35,11 +35,10 @@ bool tamanoAceptable(std::int64_t ancho, std::int64_t alto) {
 std::optional<vips::VImage> abrir(std::span<const std::uint8_t> datos) {
     if (datos.empty() || !vipsListo()) return std::nullopt;
     try {
-        auto imagen = vips::VImage::new_from_buffer(
-            datos.data(), datos.size(), "",
-            vips::VImage::option()
-                ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                ->set("fail_on", VIPS_FAIL_ON_ERROR));
+        auto imagen = vips::VImage::new_from_buffer(datos.data(), datos.size(), "",
+                                                    vips::VImage::option()
+                                                        ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                                        ->set("fail_on", VIPS_FAIL_ON_ERROR));
         if (!tamanoAceptable(imagen.width(), imagen.height())) return std::nullopt;
         return imagen;
     } catch (const vips::VError&) {
@@ -68,8 +67,8 @@ std::optional<Bytes> guardarPNG(const vips::VImage& imagen) {
 
 std::optional<Bytes> codificarPNG(const ImagenRGBA& imagen) {
     if (!tamanoAceptable(imagen.ancho, imagen.alto) || !vipsListo()) return std::nullopt;
-    const auto esperado = static_cast<std::uint64_t>(imagen.ancho) *
-                          static_cast<std::uint64_t>(imagen.alto) * 4;
+    const auto esperado =
+        static_cast<std::uint64_t>(imagen.ancho) * static_cast<std::uint64_t>(imagen.alto) * 4;
     if (imagen.pixeles.size() != esperado) return std::nullopt;
     try {
         // vips solo lee de este búfer; no lo modifica.

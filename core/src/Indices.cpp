@@ -115,7 +115,8 @@ Valor valorDe(const Cifra& c) {
 Cifras contar(Conexion& db) {
     Cifras c;
     const auto leer = [&](const Fila& f) {
-        for (int i = 0; i < 5; ++i) c[static_cast<std::size_t>(i)] = cifra(f, i);
+        for (int i = 0; i < 5; ++i)
+            c[static_cast<std::size_t>(i)] = cifra(f, i);
     };
     try {
         db.consultar(recuento("SUM"), {}, leer);
@@ -127,7 +128,8 @@ Cifras contar(Conexion& db) {
 
 void escribirTotales(Conexion& db, const Cifras& cifras) {
     std::vector<Valor> valores;
-    for (const auto& v : cifras) valores.push_back(valorDe(v));
+    for (const auto& v : cifras)
+        valores.push_back(valorDe(v));
     db.correr("DELETE FROM rebisco_totales");
     db.correr("INSERT INTO rebisco_totales VALUES(?, ?, ?, ?, ?)", valores);
 }
@@ -277,7 +279,8 @@ void Indices::preparar() noexcept {
 void Indices::rehacer() {
     enTransaccion(db_, [&] {
         quitarTodo(db_);
-        for (const auto& o : objetos) db_.ejecutar(std::string(o.sql));
+        for (const auto& o : objetos)
+            db_.ejecutar(std::string(o.sql));
         db_.ejecutar("INSERT INTO rebisco_busqueda(rebisco_busqueda) VALUES('rebuild')");
         escribirTotales(db_, contar(db_));
     });
@@ -320,7 +323,8 @@ void Indices::sellar() {
     db_.consultar("SELECT recortes, bytes, libres, bytes_libres, raros FROM rebisco_totales", {},
                   [&](const Fila& f) {
                       Cifras c;
-                      for (int i = 0; i < 5; ++i) c[static_cast<std::size_t>(i)] = cifra(f, i);
+                      for (int i = 0; i < 5; ++i)
+                          c[static_cast<std::size_t>(i)] = cifra(f, i);
                       guardadas.push_back(c);
                   });
     if (guardadas.size() != 1 || guardadas.front() != reales) {

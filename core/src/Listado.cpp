@@ -104,7 +104,8 @@ std::optional<std::vector<Recorte>> buscarConIndice(Conexion& db, Indices& indic
 std::vector<Recorte> Almacen::listar(std::string_view busqueda, std::int64_t limite) {
     const auto terminos = Busqueda::terminos(busqueda);
     std::vector<Valor> parametros;
-    for (const auto& t : terminos) parametros.push_back(Valor::texto(Busqueda::patron(t)));
+    for (const auto& t : terminos)
+        parametros.push_back(Valor::texto(Busqueda::patron(t)));
     if (!terminos.empty()) {
         try {
             if (auto lista = buscarConIndice(*db, *indices, terminos, parametros, limite))

@@ -4,10 +4,14 @@ namespace nucleo {
 
 std::string_view valor(ClaseRecorte clase) {
     switch (clase) {
-    case ClaseRecorte::texto: return "texto";
-    case ClaseRecorte::enlace: return "enlace";
-    case ClaseRecorte::imagen: return "imagen";
-    case ClaseRecorte::archivos: return "archivos";
+    case ClaseRecorte::texto:
+        return "texto";
+    case ClaseRecorte::enlace:
+        return "enlace";
+    case ClaseRecorte::imagen:
+        return "imagen";
+    case ClaseRecorte::archivos:
+        return "archivos";
     }
     return "texto";
 }
@@ -21,7 +25,8 @@ std::optional<ClaseRecorte> claseDesde(std::string_view texto) {
 
 std::int64_t RecorteNuevo::bytes() const {
     std::int64_t total = 0;
-    for (const auto& r : representaciones) total += static_cast<std::int64_t>(r.datos.size());
+    for (const auto& r : representaciones)
+        total += static_cast<std::int64_t>(r.datos.size());
     return total;
 }
 

@@ -38,7 +38,8 @@ UChar32 decodificar(const char* p, std::size_t resto, std::int32_t& largo) {
 // Comienzo del escalar que termina en fin; una secuencia rota cuenta byte a byte.
 std::size_t anteriorEscalar(std::string_view texto, std::size_t inicio, std::size_t fin) {
     std::size_t p = fin - 1;
-    for (int k = 0; k < 3 && p > inicio && (static_cast<unsigned char>(texto[p]) & 0xC0) == 0x80; ++k) {
+    for (int k = 0; k < 3 && p > inicio && (static_cast<unsigned char>(texto[p]) & 0xC0) == 0x80;
+         ++k) {
         --p;
     }
     std::size_t i = p;
@@ -116,7 +117,9 @@ bool esNuevaLinea(char32_t c) {
     return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
 }
 
-bool esEspacio(char32_t c) { return u_isUWhiteSpace(static_cast<UChar32>(c)); }
+bool esEspacio(char32_t c) {
+    return u_isUWhiteSpace(static_cast<UChar32>(c));
+}
 
 std::string_view recortar(std::string_view texto, Predicado quitar) {
     std::size_t inicio = 0;

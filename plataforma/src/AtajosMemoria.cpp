@@ -30,8 +30,10 @@ Registro& registro() {
 } // namespace
 
 ServicioAtajosMemoria::~ServicioAtajosMemoria() {
-    for (auto atajo : std::set(propios)) retirar(atajo);
-    for (auto manejador : std::set(manejadoresPropios)) quitarManejador(manejador);
+    for (auto atajo : std::set(propios))
+        retirar(atajo);
+    for (auto manejador : std::set(manejadoresPropios))
+        quitarManejador(manejador);
 }
 
 Referencia ServicioAtajosMemoria::instalarManejador(std::function<void()> alPulsar) {
@@ -47,7 +49,8 @@ void ServicioAtajosMemoria::quitarManejador(Referencia manejador) {
     manejadoresPropios.erase(manejador);
 }
 
-std::optional<Referencia> ServicioAtajosMemoria::registrar(std::uint32_t codigo, std::uint32_t modificadores,
+std::optional<Referencia> ServicioAtajosMemoria::registrar(std::uint32_t codigo,
+                                                           std::uint32_t modificadores,
                                                            Referencia manejador) {
     auto& r = registro();
     auto clave = combinacion(codigo, modificadores);

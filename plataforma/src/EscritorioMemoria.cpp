@@ -7,7 +7,8 @@ namespace plataforma::memoria {
 class EscritorioMemoria::ActividadMemoria : public Actividad {
 public:
     ActividadMemoria(std::shared_ptr<Estado> estado, std::string motivo)
-        : estado(std::move(estado)), motivo(std::move(motivo)) {}
+        : estado(std::move(estado))
+        , motivo(std::move(motivo)) {}
     ~ActividadMemoria() override {
         std::lock_guard l(estado->cerrojo);
         estado->actividades.erase(estado->actividades.find(motivo));
@@ -23,7 +24,9 @@ std::optional<AppEnFrente> EscritorioMemoria::appEnPrimerPlano() {
     return estado->enFrente;
 }
 
-std::int64_t EscritorioMemoria::pidPropio() { return ::getpid(); }
+std::int64_t EscritorioMemoria::pidPropio() {
+    return ::getpid();
+}
 
 bool EscritorioMemoria::confiable() {
     std::lock_guard l(estado->cerrojo);

@@ -9,9 +9,13 @@ namespace {
 constexpr std::string_view tipoTexto = "public.utf8-plain-text";
 constexpr std::string_view tipoUrlArchivo = "public.file-url";
 
-Datos bytesDe(std::string_view texto) { return Datos(texto.begin(), texto.end()); }
+Datos bytesDe(std::string_view texto) {
+    return Datos(texto.begin(), texto.end());
+}
 
-std::string urlDeArchivo(const std::filesystem::path& ruta) { return "file://" + ruta.string(); }
+std::string urlDeArchivo(const std::filesystem::path& ruta) {
+    return "file://" + ruta.string();
+}
 
 } // namespace
 
@@ -24,7 +28,8 @@ std::optional<std::vector<std::string>> PortapapelesMemoria::tipos() {
     std::lock_guard l(cerrojo);
     if (!hayContenido) return std::nullopt;
     std::vector<std::string> lista;
-    for (const auto& pieza : contenido) lista.push_back(pieza.tipo);
+    for (const auto& pieza : contenido)
+        lista.push_back(pieza.tipo);
     for (const auto& tipo : anunciados)
         if (std::find(lista.begin(), lista.end(), tipo) == lista.end()) lista.push_back(tipo);
     return lista;

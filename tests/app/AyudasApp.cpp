@@ -32,7 +32,9 @@ void copiarTexto(plataforma::memoria::PortapapelesMemoria& portapapeles, const s
     portapapeles.escribirPiezas({{std::string(nucleo::TipoDato::texto), bytes(texto)}});
 }
 
-Banco::Banco() { preferencias.registrar(rebisco::Preferencias::registrados()); }
+Banco::Banco() {
+    preferencias.registrar(rebisco::Preferencias::registrados());
+}
 
 Banco::~Banco() {
     if (estado) estado->cerrar();
@@ -42,7 +44,9 @@ rebisco::Entorno Banco::entornoDePrueba() const {
     return rebisco::Entorno{.carpetaDatos = carpeta.ruta(), .sinActividad = false};
 }
 
-rebisco::Entorno Banco::entornoDeEnsayo() const { return rebisco::Entorno{.ensayo = carpeta.ruta()}; }
+rebisco::Entorno Banco::entornoDeEnsayo() const {
+    return rebisco::Entorno{.ensayo = carpeta.ruta()};
+}
 
 rebisco::EstadoApp::Tiempos Banco::sinVigilancia() {
     return rebisco::EstadoApp::Tiempos{.vigilancia = std::chrono::hours(1)};
@@ -81,7 +85,8 @@ void Banco::guardarVarios(int cuantos, const std::string& prefijo) {
 
 std::vector<std::string> Banco::vistas() const {
     std::vector<std::string> resultado;
-    for (const auto& r : estado->recortes()) resultado.push_back(r.vista);
+    for (const auto& r : estado->recortes())
+        resultado.push_back(r.vista);
     return resultado;
 }
 

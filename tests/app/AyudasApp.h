@@ -38,8 +38,10 @@ struct Banco {
     // El vigilante no mira por su cuenta: cada prueba procesa los cambios cuando quiere.
     static rebisco::EstadoApp::Tiempos sinVigilancia();
 
-    rebisco::EstadoApp& crear(rebisco::Entorno entorno, rebisco::EstadoApp::Tiempos tiempos = sinVigilancia());
-    rebisco::EstadoApp& iniciar(rebisco::Entorno entorno, rebisco::EstadoApp::Tiempos tiempos = sinVigilancia());
+    rebisco::EstadoApp& crear(rebisco::Entorno entorno,
+                              rebisco::EstadoApp::Tiempos tiempos = sinVigilancia());
+    rebisco::EstadoApp& iniciar(rebisco::Entorno entorno,
+                                rebisco::EstadoApp::Tiempos tiempos = sinVigilancia());
     rebisco::EstadoApp& iniciar() { return iniciar(entornoDePrueba()); }
 
     plataforma::memoria::PortapapelesMemoria& portapapeles() { return plataforma.general(); }

@@ -20,7 +20,8 @@ TEST(Recargar, ListaVisibleRecientesYTotales) {
     EXPECT_EQ(estado.recortes().size(), 300u);
     EXPECT_EQ(estado.total(), 500);
     ASSERT_EQ(estado.recientes().size(), 8u);
-    EXPECT_TRUE(std::equal(estado.recientes().begin(), estado.recientes().end(), estado.recortes().begin()));
+    EXPECT_TRUE(std::equal(estado.recientes().begin(), estado.recientes().end(),
+                           estado.recortes().begin()));
     EXPECT_EQ(estado.recortes().front().vista, "recorte 499");
     EXPECT_GT(estado.bytesTotales(), 0);
 
@@ -80,14 +81,21 @@ TEST(Seleccion, MoverSinDarLaVuelta) {
         int hasta;
     };
     const std::vector<Caso> casos{
-        {std::nullopt, 1, 0}, {std::nullopt, -1, 4}, {std::nullopt, 0, 4}, {0, -1, 0},
-        {4, 1, 4},            {2, 1, 3},             {2, -1, 1},           {1, 10, 4},
+        {std::nullopt, 1, 0},
+        {std::nullopt, -1, 4},
+        {std::nullopt, 0, 4},
+        {0, -1, 0},
+        {4, 1, 4},
+        {2, 1, 3},
+        {2, -1, 1},
+        {1, 10, 4},
     };
     Banco banco;
     auto& estado = banco.iniciar();
     banco.guardarVarios(5);
     for (const auto& caso : casos) {
-        estado.ponerSeleccion(caso.desde ? std::optional(estado.recortes()[*caso.desde].id) : std::nullopt);
+        estado.ponerSeleccion(caso.desde ? std::optional(estado.recortes()[*caso.desde].id)
+                                         : std::nullopt);
         estado.moverSeleccion(caso.paso);
         EXPECT_EQ(estado.seleccion(), estado.recortes()[caso.hasta].id)
             << (caso.desde ? *caso.desde : -1) << " + " << caso.paso;
@@ -120,7 +128,8 @@ TEST(Fijar, ConservarLosFijadosAlBorrar) {
     auto& estado = banco.iniciar();
     banco.guardarVarios(10);
     estado.alternarFijado(estado.recortes()[7]); // recorte 2
-    estado.alternarFijado(estado.recortes()[5]); // recorte 5: no pasa a ser el primero por fijarse después
+    estado.alternarFijado(
+        estado.recortes()[5]); // recorte 5: no pasa a ser el primero por fijarse después
     EXPECT_TRUE(estado.recortes()[0].fijado);
     EXPECT_TRUE(estado.recortes()[1].fijado);
     EXPECT_EQ(estado.recortes()[0].vista, "recorte 5");
@@ -141,9 +150,9 @@ struct Pegado {
     bool delante = false;
 
     explicit Pegado(bool ensayo) {
-        estado = &banco.iniciar(ensayo ? banco.entornoDeEnsayo() : banco.entornoDePrueba(),
-                                {.vigilancia = std::chrono::hours(1), .pegadoSiEstamosDelante = 300ms,
-                                 .pegado = 60ms});
+        estado = &banco.iniciar(
+            ensayo ? banco.entornoDeEnsayo() : banco.entornoDePrueba(),
+            {.vigilancia = std::chrono::hours(1), .pegadoSiEstamosDelante = 300ms, .pegado = 60ms});
         estado->ocultarPanel = [this] { ++ocultado; };
         estado->appEnPrimerPlano = [this] { return delante; };
         banco.plataforma.escritorio().ponerConfiable(true);

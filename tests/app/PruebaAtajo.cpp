@@ -84,7 +84,9 @@ struct ConAtajo : testing::Test {
         estado.iniciar();
         return estado;
     }
-    void sistemaUsa(std::vector<AtajoSistema> atajos) { banco.plataforma.teclado().ponerAtajosDelSistema(atajos); }
+    void sistemaUsa(std::vector<AtajoSistema> atajos) {
+        banco.plataforma.teclado().ponerAtajosDelSistema(atajos);
+    }
 };
 
 TEST_F(ConAtajo, ArrancaConElAtajoPorOmisionYCadaPulsacionAlternaElPanel) {

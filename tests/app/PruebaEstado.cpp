@@ -28,7 +28,8 @@ TEST(Arranque, UnaBaseDanadaSeApartaYSeEmpiezaOtra) {
     ASSERT_TRUE(estado.errorAlmacen().has_value());
     std::smatch nombre;
     auto texto = estado.errorAlmacen()->toStdString();
-    ASSERT_TRUE(std::regex_search(texto, nombre, std::regex("«(historial-anterior-\\d{8}-\\d{6}\\.sqlite)»")))
+    ASSERT_TRUE(std::regex_search(texto, nombre,
+                                  std::regex("«(historial-anterior-\\d{8}-\\d{6}\\.sqlite)»")))
         << texto;
     EXPECT_TRUE(texto.starts_with("El historial estaba dañado y se empezó uno nuevo."));
     auto aparte = banco.carpeta / nombre[1].str();
@@ -91,7 +92,8 @@ TEST(Arranque, LaRetencionSeAplicaAlArrancar) {
     Banco banco;
     {
         nucleo::Almacen almacen(banco.base());
-        for (int i = 0; i < 5; ++i) almacen.guardar(recorteDeTexto("viejo " + std::to_string(i)), banco.ahora);
+        for (int i = 0; i < 5; ++i)
+            almacen.guardar(recorteDeTexto("viejo " + std::to_string(i)), banco.ahora);
     }
     banco.preferencias.set(P::maximoRecortes, 2);
     auto& estado = banco.iniciar();
@@ -176,7 +178,8 @@ TEST(Captura, LoQueNoSeDebeLeerNoSeLee) {
 
 TEST(Captura, EnUnaEjecucionDePruebaNoHayAppDeOrigen) {
     Banco banco;
-    banco.plataforma.escritorio().ponerAppEnFrente(plataforma::AppEnFrente{.id = "org.x", .nombre = "X"});
+    banco.plataforma.escritorio().ponerAppEnFrente(
+        plataforma::AppEnFrente{.id = "org.x", .nombre = "X"});
     auto& estado = banco.iniciar();
     banco.copiar("sin origen");
     ASSERT_EQ(estado.total(), 1);
@@ -200,29 +203,34 @@ TEST(Captura, LaRetencionCorreTrasCadaCaptura) {
     Banco banco;
     banco.preferencias.set(P::maximoRecortes, 2);
     auto& estado = banco.iniciar();
-    for (auto t : {"a", "b", "c", "d"}) banco.copiar(t);
+    for (auto t : {"a", "b", "c", "d"})
+        banco.copiar(t);
     EXPECT_EQ(banco.vistas(), (std::vector<std::string>{"d", "c"}));
     EXPECT_EQ(estado.total(), 2);
 }
 
 TEST(Captura, UnFalloAlGuardarAvisaYRecargaIgual) {
     Banco banco;
-    auto& estado = banco.iniciar(banco.entornoDePrueba(), {.vigilancia = std::chrono::hours(1), .vidaDelAviso = 300ms});
+    auto& estado = banco.iniciar(banco.entornoDePrueba(),
+                                 {.vigilancia = std::chrono::hours(1), .vidaDelAviso = 300ms});
     banco.copiar("antes del fallo");
     {
         BaseCruda cruda(banco.base());
-        cruda.ejecutar("CREATE TRIGGER lleno BEFORE UPDATE ON recortes BEGIN SELECT RAISE(ABORT, 'disco lleno'); END");
+        cruda.ejecutar("CREATE TRIGGER lleno BEFORE UPDATE ON recortes BEGIN SELECT RAISE(ABORT, "
+                       "'disco lleno'); END");
     }
     banco.copiar("antes del fallo");
     ASSERT_TRUE(estado.aviso().has_value());
-    EXPECT_EQ(estado.aviso()->toStdString(), "No se pudo guardar el recorte: SQLite 19: disco lleno");
+    EXPECT_EQ(estado.aviso()->toStdString(),
+              "No se pudo guardar el recorte: SQLite 19: disco lleno");
     EXPECT_EQ(estado.total(), 1);
     EXPECT_TRUE(esperarHasta([&] { return !estado.aviso().has_value(); }, 2s));
 }
 
 TEST(Avisos, UnoNuevoReemplazaAlAnteriorYDuraSuTiempoEntero) {
     Banco banco;
-    auto& estado = banco.iniciar(banco.entornoDePrueba(), {.vigilancia = std::chrono::hours(1), .vidaDelAviso = 400ms});
+    auto& estado = banco.iniciar(banco.entornoDePrueba(),
+                                 {.vigilancia = std::chrono::hours(1), .vidaDelAviso = 400ms});
     banco.copiar("algo");
     auto recorte = estado.recortes().front();
     QSignalSpy cambios(&estado, &rebisco::EstadoApp::cambioAviso);

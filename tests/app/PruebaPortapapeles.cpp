@@ -13,7 +13,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string t(std::string_view s) { return std::string(s); }
+std::string t(std::string_view s) {
+    return std::string(s);
+}
 
 TEST(Vigilante, SoloAvisaDeCambiosPosterioresYJuntaLosSeguidos) {
     PortapapelesMemoria pp;
@@ -25,7 +27,8 @@ TEST(Vigilante, SoloAvisaDeCambiosPosterioresYJuntaLosSeguidos) {
     EXPECT_EQ(avisos, 0);
 
     vigilante.detener();
-    for (auto texto : {"uno", "dos", "tres"}) pruebas::copiarTexto(pp, texto);
+    for (auto texto : {"uno", "dos", "tres"})
+        pruebas::copiarTexto(pp, texto);
     vigilante.iniciar(40ms);
     EXPECT_TRUE(pruebas::esperarHasta([&] { return avisos > 0; }));
     pruebas::esperar(150ms);
@@ -67,7 +70,8 @@ TEST(Lector, QueRepresentacionesSeLeen) {
         std::vector<std::string> leidas;
     };
     const std::vector<Caso> casos{
-        {{t(TipoDato::texto), t(TipoDato::rtf), t(TipoDato::html)}, true,
+        {{t(TipoDato::texto), t(TipoDato::rtf), t(TipoDato::html)},
+         true,
          {t(TipoDato::html), t(TipoDato::rtf), t(TipoDato::texto)}},
         {{t(TipoDato::tiff), t(TipoDato::png)}, true, {t(TipoDato::png)}},
         {{t(TipoDato::tiff)}, true, {t(TipoDato::tiff)}},
@@ -77,7 +81,8 @@ TEST(Lector, QueRepresentacionesSeLeen) {
     for (const auto& caso : casos) {
         PortapapelesMemoria pp;
         std::vector<plataforma::Pieza> piezas;
-        for (const auto& tipo : caso.tipos) piezas.push_back({tipo, bytes("datos de " + tipo)});
+        for (const auto& tipo : caso.tipos)
+            piezas.push_back({tipo, bytes("datos de " + tipo)});
         pp.escribirPiezas(piezas);
         auto lectura = rebisco::Lector::leer(pp, rebisco::Lector::tipos(pp), caso.guardarImagenes);
         std::vector<std::string> leidas;
@@ -117,11 +122,21 @@ TEST(Pegador, EscribeSegunElModo) {
         {"rico normal", {texto, rtf, html}, false, {pieza(texto), pieza(rtf), pieza(html)}, {}},
         {"rico en texto", {texto, rtf, html}, true, {pieza(texto)}, {}},
         {"imagen en texto", {png}, true, {pieza(png)}, {}},
-        {"archivos en texto", {rep(TipoDato::rutas, "/a/uno\n/b/dos")}, true,
-         {pieza(rep(TipoDato::texto, "/a/uno\n/b/dos"))}, {}},
-        {"archivos normal", {rep(TipoDato::rutas, "\n/a/uno\n\n/b/dos\n")}, false, {}, {"/a/uno", "/b/dos"}},
-        {"utf-8 roto en rutas", {rep(TipoDato::rutas, "/a/\xff")}, true,
-         {pieza(rep(TipoDato::texto, "/a/\xef\xbf\xbd"))}, {}},
+        {"archivos en texto",
+         {rep(TipoDato::rutas, "/a/uno\n/b/dos")},
+         true,
+         {pieza(rep(TipoDato::texto, "/a/uno\n/b/dos"))},
+         {}},
+        {"archivos normal",
+         {rep(TipoDato::rutas, "\n/a/uno\n\n/b/dos\n")},
+         false,
+         {},
+         {"/a/uno", "/b/dos"}},
+        {"utf-8 roto en rutas",
+         {rep(TipoDato::rutas, "/a/\xff")},
+         true,
+         {pieza(rep(TipoDato::texto, "/a/\xef\xbf\xbd"))},
+         {}},
     };
     for (const auto& caso : casos) {
         SCOPED_TRACE(caso.nombre);
@@ -145,7 +160,8 @@ TEST(Pegador, SinNadaQueEscribirNoTocaElPortapapeles) {
     EXPECT_EQ(pp.piezas().front().datos, bytes("lo de antes"));
 
     // Los tipos que no acepta se saltan; los demás se escriben.
-    EXPECT_TRUE(rebisco::Pegador::escribir({rep("com.raro", "x"), rep(TipoDato::html, "<i>")}, false, pp));
+    EXPECT_TRUE(
+        rebisco::Pegador::escribir({rep("com.raro", "x"), rep(TipoDato::html, "<i>")}, false, pp));
     EXPECT_EQ(pp.piezas(), (std::vector<plataforma::Pieza>{{t(TipoDato::html), bytes("<i>")}}));
 }
 

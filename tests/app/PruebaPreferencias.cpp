@@ -27,9 +27,9 @@ TEST(Preferencias, ValoresPorDefecto) {
                                                               .appsExcluidas = {},
                                                               .guardarImagenes = true,
                                                               .bytesMaximos = 20'971'520}));
-    EXPECT_EQ(P::politica(p), (nucleo::PoliticaRetencion{.maximoRecortes = 500,
-                                                         .maximoDias = std::nullopt,
-                                                         .maximoBytes = 524'288'000}));
+    EXPECT_EQ(P::politica(p),
+              (nucleo::PoliticaRetencion{
+                  .maximoRecortes = 500, .maximoDias = std::nullopt, .maximoBytes = 524'288'000}));
     EXPECT_EQ(p.integer(P::atajoCodigo), 9);
     EXPECT_EQ(p.integer(P::atajoModificadores), 768);
     EXPECT_TRUE(p.boolean(P::pegarAlElegir));
@@ -46,7 +46,9 @@ TEST(Preferencias, LimitesDerivados) {
     const std::vector<Caso> casos{
         {{{P::megasMaximos, 0}}, 1'048'576, {500, std::nullopt, 524'288'000}},
         {{{P::megasMaximos, -7}}, 1'048'576, {500, std::nullopt, 524'288'000}},
-        {{{P::limitarCantidad, false}, {P::maximoRecortes, 3}}, 20'971'520, {std::nullopt, std::nullopt, 524'288'000}},
+        {{{P::limitarCantidad, false}, {P::maximoRecortes, 3}},
+         20'971'520,
+         {std::nullopt, std::nullopt, 524'288'000}},
         {{{P::maximoRecortes, 0}}, 20'971'520, {1, std::nullopt, 524'288'000}},
         {{{P::limitarDias, true}, {P::maximoDias, -2}}, 20'971'520, {500, 1, 524'288'000}},
         {{{P::limitarEspacio, false}}, 20'971'520, {500, std::nullopt, std::nullopt}},
@@ -58,7 +60,8 @@ TEST(Preferencias, LimitesDerivados) {
     };
     for (const auto& caso : casos) {
         auto p = conRegistrados();
-        for (auto it = caso.puestos.begin(); it != caso.puestos.end(); ++it) p.set(it.key(), *it);
+        for (auto it = caso.puestos.begin(); it != caso.puestos.end(); ++it)
+            p.set(it.key(), *it);
         SCOPED_TRACE(caso.puestos.firstKey().toStdString());
         EXPECT_EQ(P::opcionesCaptura(p).bytesMaximos, caso.bytesMaximos);
         EXPECT_EQ(P::politica(p), caso.politica);
@@ -80,7 +83,8 @@ TEST(Preferencias, Lineas) {
         {"\u200bz", {"\u200bz"}},
         {"dup\ndup", {"dup", "dup"}},
     };
-    for (const auto& caso : casos) EXPECT_EQ(P::lineas(caso.texto), caso.lineas) << caso.texto;
+    for (const auto& caso : casos)
+        EXPECT_EQ(P::lineas(caso.texto), caso.lineas) << caso.texto;
 }
 
 TEST(Preferencias, ExcluidasSonUnConjuntoDeLineas) {
@@ -132,7 +136,7 @@ TEST(PreferenciasEnArchivo, GuardaCadaTipoYLoRecupera) {
     EXPECT_EQ(p.integer("real"), 0);
     EXPECT_FALSE(p.problema().has_value());
 
-    struct stat info{};
+    struct stat info {};
     ASSERT_EQ(::stat(ruta.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     ASSERT_EQ(::stat(ruta.parent_path().c_str(), &info), 0);
@@ -156,7 +160,8 @@ TEST(PreferenciasEnArchivo, UnArchivoDanadoSeApartaSinPerderlo) {
         EXPECT_TRUE(p.problema()->contains("dañadas")) << p.problema()->toStdString();
         std::vector<std::filesystem::path> apartados;
         for (const auto& e : std::filesystem::directory_iterator(carpeta.ruta()))
-            if (e.path().filename().string().starts_with("preferencias-danadas-")) apartados.push_back(e.path());
+            if (e.path().filename().string().starts_with("preferencias-danadas-"))
+                apartados.push_back(e.path());
         ASSERT_EQ(apartados.size(), 1u) << contenido;
         std::ifstream apartado(apartados.front());
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(apartado), {}), contenido);

@@ -36,22 +36,31 @@ TEST(Teclas, TextoDeCombinaciones) {
     };
     for (const auto& caso : casos) {
         SCOPED_TRACE(caso.texto);
-        EXPECT_EQ(Teclas::texto(teclado, caso.codigo, caso.modificadores), QString::fromUtf8(caso.texto));
+        EXPECT_EQ(Teclas::texto(teclado, caso.codigo, caso.modificadores),
+                  QString::fromUtf8(caso.texto));
     }
 }
 
 TEST(Teclas, NombreSegunLaDistribucion) {
     TecladoMemoria teclado;
     teclado.ponerDistribucion({
-        {9, "ñ"}, {10, " "}, {11, "\t"}, {12, " x"}, {13, ""}, {36, "a"}, {49, " "}, {14, "ß"}, {15, "é"},
+        {9, "ñ"},
+        {10, " "},
+        {11, "\t"},
+        {12, " x"},
+        {13, ""},
+        {36, "a"},
+        {49, " "},
+        {14, "ß"},
+        {15, "é"},
     });
     struct Caso {
         int codigo;
         const char* nombre;
     };
     const Caso casos[] = {
-        {9, "Ñ"},          {10, "Tecla 10"}, {11, "Tecla 11"}, {12, " X"},  {13, "Tecla 13"},
-        {36, "↩"},         {49, "Espacio"},  {14, "SS"},       {15, "É"},   {16, "Tecla 16"},
+        {9, "Ñ"},  {10, "Tecla 10"}, {11, "Tecla 11"}, {12, " X"}, {13, "Tecla 13"},
+        {36, "↩"}, {49, "Espacio"},  {14, "SS"},       {15, "É"},  {16, "Tecla 16"},
     };
     for (const auto& caso : casos) {
         SCOPED_TRACE(caso.codigo);
@@ -75,7 +84,8 @@ TEST(Teclas, CarbonSoloCuentaLosCuatroModificadores) {
         {Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier, 6912},
         {Qt::GroupSwitchModifier | Qt::KeypadModifier, 0},
     };
-    for (const auto& caso : casos) EXPECT_EQ(Teclas::carbon(caso.qt), caso.mascara) << caso.qt.toInt();
+    for (const auto& caso : casos)
+        EXPECT_EQ(Teclas::carbon(caso.qt), caso.mascara) << caso.qt.toInt();
 }
 
 TEST(Teclas, AtajosDelSistema) {
@@ -93,9 +103,9 @@ TEST(Teclas, AtajosDelSistema) {
         bool usada;
     };
     const Caso casos[] = {
-        {9, 768, true},          {9, 768 | 0x80000, true}, {9, 256, false},   {9, 768 | 4096, false},
-        {0xFFFF, 256, false},    {3, 256, false},          {49, 4096, true},  {49, 0, false},
-        {8, 768, false},
+        {9, 768, true},         {9, 768 | 0x80000, true}, {9, 256, false},
+        {9, 768 | 4096, false}, {0xFFFF, 256, false},     {3, 256, false},
+        {49, 4096, true},       {49, 0, false},           {8, 768, false},
     };
     for (const auto& caso : casos) {
         SCOPED_TRACE(testing::Message() << caso.codigo << "/" << caso.modificadores);

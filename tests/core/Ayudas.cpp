@@ -23,13 +23,17 @@ CarpetaTemporal::~CarpetaTemporal() {
     fs::remove_all(ruta_, ec);
 }
 
-nucleo::Bytes bytes(std::string_view s) { return nucleo::Bytes(s.begin(), s.end()); }
+nucleo::Bytes bytes(std::string_view s) {
+    return nucleo::Bytes(s.begin(), s.end());
+}
 
-std::string texto(const nucleo::Bytes& b) { return std::string(b.begin(), b.end()); }
+std::string texto(const nucleo::Bytes& b) {
+    return std::string(b.begin(), b.end());
+}
 
 nucleo::Instante momento(double s) {
-    return nucleo::Instante(std::chrono::duration_cast<nucleo::Instante::duration>(
-        std::chrono::duration<double>(s)));
+    return nucleo::Instante(
+        std::chrono::duration_cast<nucleo::Instante::duration>(std::chrono::duration<double>(s)));
 }
 
 nucleo::OpcionesCaptura opcionesNormales() {
@@ -40,10 +44,10 @@ nucleo::OpcionesCaptura opcionesNormales() {
 }
 
 nucleo::RecorteNuevo recorteDeTexto(const std::string& t) {
-    const auto r = nucleo::Captura::interpretar(
-        {.tipos = {std::string(nucleo::TipoDato::texto)},
-         .datos = {{std::string(nucleo::TipoDato::texto), bytes(t)}}},
-        opcionesNormales());
+    const auto r =
+        nucleo::Captura::interpretar({.tipos = {std::string(nucleo::TipoDato::texto)},
+                                      .datos = {{std::string(nucleo::TipoDato::texto), bytes(t)}}},
+                                     opcionesNormales());
     return std::get<nucleo::RecorteNuevo>(r);
 }
 
@@ -80,10 +84,10 @@ nucleo::Bytes tiffDePrueba(int ancho, int alto, const std::vector<std::uint8_t>&
         const auto pagina = imagenDePrueba(ancho, alto, rojo);
         todas.insert(todas.end(), pagina.pixeles.begin(), pagina.pixeles.end());
     }
-    auto img = vips::VImage::new_from_memory(todas.data(), todas.size(), ancho,
-                                             alto * static_cast<int>(rojos.size()), 4,
-                                             VIPS_FORMAT_UCHAR)
-                   .copy();
+    auto img =
+        vips::VImage::new_from_memory(todas.data(), todas.size(), ancho,
+                                      alto * static_cast<int>(rojos.size()), 4, VIPS_FORMAT_UCHAR)
+            .copy();
     img.set("page-height", alto);
     img.set("orientation", orientacion);
     VipsBlob* blob = img.tiffsave_buffer();
@@ -106,7 +110,9 @@ BaseCruda::BaseCruda(const fs::path& ruta) {
     sqlite3_busy_timeout(db_, 3000);
 }
 
-BaseCruda::~BaseCruda() { sqlite3_close_v2(db_); }
+BaseCruda::~BaseCruda() {
+    sqlite3_close_v2(db_);
+}
 
 void BaseCruda::ejecutar(const std::string& sql) {
     char* error = nullptr;
@@ -136,9 +142,13 @@ std::vector<std::string> BaseCruda::filas(const std::string& sql) {
     return resultado;
 }
 
-long long BaseCruda::entero(const std::string& sql) { return std::stoll(filas(sql).at(0)); }
+long long BaseCruda::entero(const std::string& sql) {
+    return std::stoll(filas(sql).at(0));
+}
 
-std::string BaseCruda::textoDe(const std::string& sql) { return filas(sql).at(0); }
+std::string BaseCruda::textoDe(const std::string& sql) {
+    return filas(sql).at(0);
+}
 
 unsigned permisos(const fs::path& ruta) {
     struct stat st {};

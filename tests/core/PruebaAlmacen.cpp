@@ -15,7 +15,8 @@ namespace {
 std::vector<std::string> volcado(const std::filesystem::path& ruta) {
     BaseCruda b(ruta);
     auto filas = b.filas("SELECT * FROM recortes ORDER BY id");
-    for (auto& f : b.filas("SELECT id, recorte_id, tipo, hex(datos) FROM representaciones ORDER BY id")) {
+    for (auto& f :
+         b.filas("SELECT id, recorte_id, tipo, hex(datos) FROM representaciones ORDER BY id")) {
         filas.push_back("rep:" + f);
     }
     return filas;
@@ -59,16 +60,16 @@ TEST(Almacen, EsquemaNuevo) {
               (std::vector<std::string>{"recortes", "recortes_orden", "representaciones",
                                         "representaciones_recorte"}));
     EXPECT_EQ(b.filas("SELECT name FROM pragma_table_info('recortes')"),
-              (std::vector<std::string>{"id", "creado", "usado", "orden", "fijado", "clase", "huella",
-                                        "vista", "texto_busqueda", "app_id", "app_nombre", "bytes",
-                                        "miniatura"}));
+              (std::vector<std::string>{"id", "creado", "usado", "orden", "fijado", "clase",
+                                        "huella", "vista", "texto_busqueda", "app_id", "app_nombre",
+                                        "bytes", "miniatura"}));
 }
 
 struct CasoPrevio {
     std::string nombre;
-    std::string preparacion;     // lo que ya había en el archivo
-    std::int32_t error;          // 0: abre sin error
-    long long version;           // user_version después de intentarlo
+    std::string preparacion; // lo que ya había en el archivo
+    std::int32_t error;      // 0: abre sin error
+    long long version;       // user_version después de intentarlo
     std::vector<std::string> tablas;
 };
 
@@ -95,7 +96,8 @@ TEST_P(ArchivoPrevio, SeRespeta) {
 INSTANTIATE_TEST_SUITE_P(
     Almacen, ArchivoPrevio,
     testing::Values(
-        CasoPrevio{"VersionFutura", "PRAGMA user_version = 7; CREATE TABLE otra(x);", 0, 7, {"otra"}},
+        CasoPrevio{
+            "VersionFutura", "PRAGMA user_version = 7; CREATE TABLE otra(x);", 0, 7, {"otra"}},
         CasoPrevio{"VersionCeroConTabla", "CREATE TABLE recortes(x);", 1, 0, {"recortes"}}),
     [](const auto& info) { return info.param.nombre; });
 
@@ -122,9 +124,9 @@ TEST(ErrorAlmacen, Descripcion) {
         std::int32_t codigo;
         bool corrupcion;
     };
-    for (const Caso c : {Caso{11, true}, Caso{26, true}, Caso{11 | (1 << 8), true},
-                         Caso{26 | (2 << 8), true}, Caso{1, false}, Caso{5, false}, Caso{0, false},
-                         Caso{27, false}}) {
+    for (const Caso c :
+         {Caso{11, true}, Caso{26, true}, Caso{11 | (1 << 8), true}, Caso{26 | (2 << 8), true},
+          Caso{1, false}, Caso{5, false}, Caso{0, false}, Caso{27, false}}) {
         const ErrorAlmacen e(c.codigo, "M");
         EXPECT_EQ(e.esCorrupcion(), c.corrupcion) << c.codigo;
         EXPECT_EQ(e.description(), "SQLite " + std::to_string(c.codigo) + ": M");
@@ -151,8 +153,10 @@ TEST(Almacen, GuardarYRepetir) {
     EXPECT_EQ(almacen.guardar(repetido, momento(200)), (Guardado{1, true}));
 
     BaseCruda b(ruta);
-    EXPECT_EQ(b.filas("SELECT id, creado, usado, orden, fijado, app_id, app_nombre FROM recortes ORDER BY id"),
-              (std::vector<std::string>{"1|100.0|200.0|3|0|NULL|NULL", "2|150.0|150.0|2|0|NULL|NULL"}));
+    EXPECT_EQ(
+        b.filas("SELECT id, creado, usado, orden, fijado, app_id, app_nombre FROM recortes ORDER "
+                "BY id"),
+        (std::vector<std::string>{"1|100.0|200.0|3|0|NULL|NULL", "2|150.0|150.0|2|0|NULL|NULL"}));
 }
 
 TEST(Almacen, RepeticionReemplazaRepresentacionesYConservaFijado) {
@@ -178,7 +182,9 @@ TEST(Almacen, RepresentacionVaciaEsBlobNoNulo) {
     RecorteNuevo r = recorteDeTexto("x");
     r.representaciones = {{"vacia", {}}};
     almacen.guardar(r, momento());
-    EXPECT_EQ(BaseCruda(ruta).textoDe("SELECT typeof(datos) || length(datos) FROM representaciones"), "blob0");
+    EXPECT_EQ(
+        BaseCruda(ruta).textoDe("SELECT typeof(datos) || length(datos) FROM representaciones"),
+        "blob0");
 }
 
 TEST(Almacen, FalloAMitadDejaTodoComoEstaba) {

@@ -11,7 +11,9 @@ struct CasoPlegado {
 
 class Plegado : public testing::TestWithParam<CasoPlegado> {};
 
-TEST_P(Plegado, Normaliza) { EXPECT_EQ(Busqueda::normalizar(GetParam().entrada), GetParam().plegada); }
+TEST_P(Plegado, Normaliza) {
+    EXPECT_EQ(Busqueda::normalizar(GetParam().entrada), GetParam().plegada);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Busqueda, Plegado,

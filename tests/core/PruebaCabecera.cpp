@@ -6,11 +6,14 @@
 TEST(Nucleo, DeLaCapturaAlHistorial) {
     using namespace nucleo;
     const std::string t = "Reunión del LUNES";
-    const auto resultado = Captura::interpretar(
-        {.tipos = {std::string(TipoDato::texto)},
-         .datos = {{std::string(TipoDato::texto), Bytes(t.begin(), t.end())}},
-         .appNombre = "Correo"},
-        {.ignorarConfidencial = true, .appsExcluidas = {}, .guardarImagenes = true, .bytesMaximos = 1000});
+    const auto resultado =
+        Captura::interpretar({.tipos = {std::string(TipoDato::texto)},
+                              .datos = {{std::string(TipoDato::texto), Bytes(t.begin(), t.end())}},
+                              .appNombre = "Correo"},
+                             {.ignorarConfidencial = true,
+                              .appsExcluidas = {},
+                              .guardarImagenes = true,
+                              .bytesMaximos = 1000});
     ASSERT_TRUE(std::holds_alternative<RecorteNuevo>(resultado));
 
     Almacen almacen;

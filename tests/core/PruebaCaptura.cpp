@@ -26,7 +26,8 @@ RecorteNuevo guardado(const ResultadoCaptura& r) {
 
 std::vector<std::string> tipos(const RecorteNuevo& r) {
     std::vector<std::string> t;
-    for (const auto& rep : r.representaciones) t.push_back(rep.tipo);
+    for (const auto& rep : r.representaciones)
+        t.push_back(rep.tipo);
     return t;
 }
 
@@ -65,13 +66,15 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         CasoMotivo{{tTexto, ocultar}, std::nullopt, true, MotivoIgnorado::confidencial},
         CasoMotivo{{tTexto, ocultar}, std::nullopt, false, std::nullopt},
-        CasoMotivo{{tTexto, "de.marvolentis.TransientPasteboardType"}, std::nullopt, true,
+        CasoMotivo{{tTexto, "de.marvolentis.TransientPasteboardType"},
+                   std::nullopt,
+                   true,
                    MotivoIgnorado::confidencial},
         CasoMotivo{{tTexto, remota}, std::nullopt, false, MotivoIgnorado::remoto},
         CasoMotivo{{remota, ocultar}, std::nullopt, true, MotivoIgnorado::confidencial},
         CasoMotivo{{remota, ocultar}, std::nullopt, false, MotivoIgnorado::remoto},
-        CasoMotivo{{tTexto, ocultar}, "org.keepassxc.KeePassXC", true,
-                   MotivoIgnorado::confidencial},
+        CasoMotivo{
+            {tTexto, ocultar}, "org.keepassxc.KeePassXC", true, MotivoIgnorado::confidencial},
         CasoMotivo{{tTexto}, "org.keepassxc.KeePassXC", true, MotivoIgnorado::appExcluida},
         CasoMotivo{{tTexto}, "org.keepassxc.keepassxc", true, std::nullopt},
         CasoMotivo{{tTexto}, std::nullopt, true, std::nullopt}));
@@ -93,8 +96,10 @@ TEST(Captura, TextoConSangriaYLineasVacias) {
 }
 
 TEST(Captura, BusquedaPlegada) {
-    const auto a = guardado(Captura::interpretar(lecturaDeTexto("CAFÉ Ｎｉñｏ"), pruebas::opcionesNormales()));
-    const auto b = guardado(Captura::interpretar(lecturaDeTexto("cafe nino"), pruebas::opcionesNormales()));
+    const auto a =
+        guardado(Captura::interpretar(lecturaDeTexto("CAFÉ Ｎｉñｏ"), pruebas::opcionesNormales()));
+    const auto b =
+        guardado(Captura::interpretar(lecturaDeTexto("cafe nino"), pruebas::opcionesNormales()));
     EXPECT_EQ(a.textoBusqueda, b.textoBusqueda);
     EXPECT_NE(a.huella, b.huella);
 }
@@ -113,16 +118,19 @@ struct CasoEnlace {
 
 class Enlaces : public testing::TestWithParam<CasoEnlace> {};
 
-TEST_P(Enlaces, Reconoce) { EXPECT_EQ(Captura::esEnlace(GetParam().texto), GetParam().esEnlace); }
+TEST_P(Enlaces, Reconoce) {
+    EXPECT_EQ(Captura::esEnlace(GetParam().texto), GetParam().esEnlace);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Captura, Enlaces,
     testing::Values(CasoEnlace{" \n https://ejemplo.org/ruta?q=1#a \n", true},
                     CasoEnlace{"http:///sin-host", false}, CasoEnlace{"http://", false},
                     CasoEnlace{"https://ejemplo.org/con espacio", false},
-                    CasoEnlace{"file:///etc/passwd", false}, CasoEnlace{"javascript:alert(1)", false},
-                    CasoEnlace{"MAILTO:alguien@ejemplo.org", true},
-                    CasoEnlace{"mailto:", true}, CasoEnlace{"FTP://ftp.ejemplo.org", true},
+                    CasoEnlace{"file:///etc/passwd", false},
+                    CasoEnlace{"javascript:alert(1)", false},
+                    CasoEnlace{"MAILTO:alguien@ejemplo.org", true}, CasoEnlace{"mailto:", true},
+                    CasoEnlace{"FTP://ftp.ejemplo.org", true},
                     CasoEnlace{"https://ejemplo.org/" + std::string(2028, 'a'), true},
                     CasoEnlace{"https://ejemplo.org/" + std::string(2029, 'a'), false},
                     CasoEnlace{"https://es.wikipedia.org/wiki/Añoranza", true},
@@ -138,7 +146,9 @@ struct CasoVista {
 
 class Vistas : public testing::TestWithParam<CasoVista> {};
 
-TEST_P(Vistas, LineasSinBlancos) { EXPECT_EQ(Captura::vistaDeTexto(GetParam().texto), GetParam().vista); }
+TEST_P(Vistas, LineasSinBlancos) {
+    EXPECT_EQ(Captura::vistaDeTexto(GetParam().texto), GetParam().vista);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Captura, Vistas,
@@ -146,18 +156,21 @@ INSTANTIATE_TEST_SUITE_P(
                     CasoVista{"a\r\nb\rc\u2028d\u0085e", "a\nb\nc\nd\ne"},
                     CasoVista{"\u3000 x \u3000", "x"}, CasoVista{" \n\t\n ", ""},
                     CasoVista{std::string(299, 'x') + "\ne\u0301z", std::string(299, 'x') + "\n"},
-                    CasoVista{std::string(298, 'x') + "e\u0301z", std::string(298, 'x') + "e\u0301z"}));
+                    CasoVista{std::string(298, 'x') + "e\u0301z",
+                              std::string(298, 'x') + "e\u0301z"}));
 
 // Cuenta escalares; en estos textos precompuestos coincide con los caracteres.
 std::size_t escalares(const std::string& s) {
     std::size_t n = 0;
-    for (const char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    for (const char c : s)
+        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     return n;
 }
 
 TEST(Captura, TextoLargoSeCortaEnVistaYBusqueda) {
     std::string t;
-    for (int i = 0; i < 2000; ++i) t += "Línea número " + std::to_string(i) + "\n";
+    for (int i = 0; i < 2000; ++i)
+        t += "Línea número " + std::to_string(i) + "\n";
     const auto r = guardado(Captura::interpretar(lecturaDeTexto(t), pruebas::opcionesNormales()));
     EXPECT_EQ(escalares(r.vista), 300u);
     EXPECT_TRUE(r.vista.starts_with("Línea número 0\nLínea número 1\n"));
@@ -170,7 +183,9 @@ TEST(Captura, TextoInvalidoSeRepara) {
     const std::string r = "\uFFFD";
     // Cada subparte máxima inválida se cambia por un solo U+FFFD.
     const std::vector<std::pair<std::string, std::string>> casos = {
-        {"a\xFF" "b", "a" + r + "b"},
+        {"a\xFF"
+         "b",
+         "a" + r + "b"},
         {"x\xF0\x9F\x98", "x" + r},
         {"\xC0\xAF.", r + r + "."},
         {"\xED\xA0\x80!", r + r + r + "!"},
@@ -178,7 +193,8 @@ TEST(Captura, TextoInvalidoSeRepara) {
         {"ok \xE2\x82\xAC \xE2\x82 fin", "ok \u20AC " + r + " fin"},
     };
     for (const auto& [entrada, reparado] : casos) {
-        const auto rec = guardado(Captura::interpretar(lecturaDeTexto(entrada), pruebas::opcionesNormales()));
+        const auto rec =
+            guardado(Captura::interpretar(lecturaDeTexto(entrada), pruebas::opcionesNormales()));
         EXPECT_EQ(pruebas::texto(rec.representaciones.at(0).datos), reparado) << entrada;
         EXPECT_EQ(rec.huella, Captura::huella("T", bytes(reparado)));
     }
@@ -190,7 +206,9 @@ TEST(Captura, FormatosEnOrdenYMismaHuella) {
     l.datos[tRtf] = bytes("{\\rtf1 hola}");
     const auto r = guardado(Captura::interpretar(l, pruebas::opcionesNormales()));
     EXPECT_EQ(tipos(r), (std::vector<std::string>{tTexto, tRtf, tHtml}));
-    EXPECT_EQ(r.huella, guardado(Captura::interpretar(lecturaDeTexto("hola"), pruebas::opcionesNormales())).huella);
+    EXPECT_EQ(
+        r.huella,
+        guardado(Captura::interpretar(lecturaDeTexto("hola"), pruebas::opcionesNormales())).huella);
 }
 
 TEST(Captura, PngSoloEsImagen) {
@@ -207,7 +225,8 @@ TEST(Captura, PngSoloEsImagen) {
 }
 
 TEST(Captura, TiffSeGuardaComoPng) {
-    LecturaPortapapeles l{.tipos = {tTiff}, .datos = {{tTiff, pruebas::tiffDePrueba(40, 30, {10})}}};
+    LecturaPortapapeles l{.tipos = {tTiff},
+                          .datos = {{tTiff, pruebas::tiffDePrueba(40, 30, {10})}}};
     const auto r = guardado(Captura::interpretar(l, pruebas::opcionesNormales()));
     EXPECT_EQ(r.clase, ClaseRecorte::imagen);
     EXPECT_EQ(tipos(r), (std::vector<std::string>{tPng}));
@@ -218,7 +237,8 @@ TEST(Captura, TiffSeGuardaComoPng) {
 
 TEST(Captura, TiffIlegibleNoEsImagen) {
     LecturaPortapapeles l{.tipos = {tTiff}, .datos = {{tTiff, bytes("II*\0basura")}}};
-    EXPECT_EQ(Captura::interpretar(l, pruebas::opcionesNormales()), ResultadoCaptura{MotivoIgnorado::vacio});
+    EXPECT_EQ(Captura::interpretar(l, pruebas::opcionesNormales()),
+              ResultadoCaptura{MotivoIgnorado::vacio});
 }
 
 struct CasoMezcla {
@@ -258,13 +278,27 @@ TEST_P(Mezclas, TextoEImagen) {
 INSTANTIATE_TEST_SUITE_P(
     Captura, Mezclas,
     testing::Values(
-        CasoMezcla{"EnlaceYPng", "https://ejemplo.org/a", false, true, true, ClaseRecorte::imagen, {tTexto, tHtml, tPng}},
-        CasoMezcla{"TextoYPng", "una frase", false, false, true, ClaseRecorte::texto, {tTexto, tPng}},
-        CasoMezcla{"TextoRtfYPng", "una frase", true, false, true, ClaseRecorte::texto, {tTexto, tRtf}},
+        CasoMezcla{"EnlaceYPng",
+                   "https://ejemplo.org/a",
+                   false,
+                   true,
+                   true,
+                   ClaseRecorte::imagen,
+                   {tTexto, tHtml, tPng}},
+        CasoMezcla{
+            "TextoYPng", "una frase", false, false, true, ClaseRecorte::texto, {tTexto, tPng}},
+        CasoMezcla{
+            "TextoRtfYPng", "una frase", true, false, true, ClaseRecorte::texto, {tTexto, tRtf}},
         CasoMezcla{"BlancoRtfYPng", " \n ", true, true, true, ClaseRecorte::imagen, {tPng}},
         CasoMezcla{"BlancoYRtfSinImagenes", " ", true, false, false, std::nullopt, {}},
         CasoMezcla{"SoloImagenSinImagenes", "", false, false, false, std::nullopt, {}},
-        CasoMezcla{"EnlaceSinImagenes", "https://ejemplo.org", false, false, false, ClaseRecorte::enlace, {tTexto}}),
+        CasoMezcla{"EnlaceSinImagenes",
+                   "https://ejemplo.org",
+                   false,
+                   false,
+                   false,
+                   ClaseRecorte::enlace,
+                   {tTexto}}),
     [](const auto& info) { return info.param.nombre; });
 
 TEST(Captura, ArchivosGananATodo) {
@@ -286,8 +320,10 @@ TEST(Captura, ArchivosGananATodo) {
 TEST(Captura, VacioSinNadaUtil) {
     const auto o = pruebas::opcionesNormales();
     EXPECT_EQ(Captura::interpretar({}, o), ResultadoCaptura{MotivoIgnorado::vacio});
-    EXPECT_EQ(Captura::interpretar(lecturaDeTexto(" \t\n\u2029"), o), ResultadoCaptura{MotivoIgnorado::vacio});
-    LecturaPortapapeles soloFormato{.tipos = {tRtf, tHtml}, .datos = {{tRtf, bytes("{\\rtf1 x}")}, {tHtml, bytes("x")}}};
+    EXPECT_EQ(Captura::interpretar(lecturaDeTexto(" \t\n\u2029"), o),
+              ResultadoCaptura{MotivoIgnorado::vacio});
+    LecturaPortapapeles soloFormato{.tipos = {tRtf, tHtml},
+                                    .datos = {{tRtf, bytes("{\\rtf1 x}")}, {tHtml, bytes("x")}}};
     EXPECT_EQ(Captura::interpretar(soloFormato, o), ResultadoCaptura{MotivoIgnorado::vacio});
 }
 
@@ -297,7 +333,8 @@ TEST(Captura, LimiteDeTamanoExacto) {
     o.bytesMaximos = 100;
     EXPECT_TRUE(std::holds_alternative<RecorteNuevo>(Captura::interpretar(lecturaDeTexto(t), o)));
     o.bytesMaximos = 99;
-    EXPECT_EQ(Captura::interpretar(lecturaDeTexto(t), o), ResultadoCaptura{MotivoIgnorado::demasiadoGrande});
+    EXPECT_EQ(Captura::interpretar(lecturaDeTexto(t), o),
+              ResultadoCaptura{MotivoIgnorado::demasiadoGrande});
 
     // La miniatura no cuenta.
     const Bytes png = pruebas::pngDePrueba(400, 300);

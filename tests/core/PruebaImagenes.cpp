@@ -22,12 +22,15 @@ TEST_P(Miniaturas, ReduceSinAmpliarNiPasarse) {
     EXPECT_EQ(Imagenes::dimensiones(*mini), c.esperada);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Imagenes, Miniaturas,
-    testing::Values(CasoMiniatura{800, 600, 320, {320, 240}}, CasoMiniatura{100, 4000, 320, {8, 320}},
-                    CasoMiniatura{4000, 100, 320, {320, 8}}, CasoMiniatura{321, 321, 320, {320, 320}},
-                    CasoMiniatura{641, 319, 320, {320, 159}}, CasoMiniatura{50, 30, 320, {50, 30}},
-                    CasoMiniatura{1, 5000, 320, {1, 320}}, CasoMiniatura{999, 997, 7, {7, 7}}));
+INSTANTIATE_TEST_SUITE_P(Imagenes, Miniaturas,
+                         testing::Values(CasoMiniatura{800, 600, 320, {320, 240}},
+                                         CasoMiniatura{100, 4000, 320, {8, 320}},
+                                         CasoMiniatura{4000, 100, 320, {320, 8}},
+                                         CasoMiniatura{321, 321, 320, {320, 320}},
+                                         CasoMiniatura{641, 319, 320, {320, 159}},
+                                         CasoMiniatura{50, 30, 320, {50, 30}},
+                                         CasoMiniatura{1, 5000, 320, {1, 320}},
+                                         CasoMiniatura{999, 997, 7, {7, 7}}));
 
 TEST(Imagenes, MiniaturaSigueLaOrientacion) {
     // Orientación 6: la imagen guardada apaisada se ve vertical.
@@ -57,9 +60,9 @@ TEST(Imagenes, CodificaFielYDeterminista) {
 }
 
 TEST(Imagenes, BytesQueNoSonImagen) {
-    for (const Bytes& basura : {Bytes{}, pruebas::bytes("no soy una imagen"),
-                                pruebas::bytes("\x89PNG\r\n\x1a\n truncado"),
-                                pruebas::bytes("II*\0\x08\0\0\0")}) {
+    for (const Bytes& basura :
+         {Bytes{}, pruebas::bytes("no soy una imagen"),
+          pruebas::bytes("\x89PNG\r\n\x1a\n truncado"), pruebas::bytes("II*\0\x08\0\0\0")}) {
         EXPECT_EQ(Imagenes::dimensiones(basura), std::nullopt);
         EXPECT_EQ(Imagenes::aPNG(basura), std::nullopt);
         EXPECT_EQ(Imagenes::miniatura(basura, 320), std::nullopt);
@@ -76,7 +79,8 @@ TEST(Imagenes, PngTruncadoNoSeDecodifica) {
 TEST(Imagenes, ImagenesRGBAInvalidas) {
     EXPECT_EQ(Imagenes::codificarPNG({.ancho = 0, .alto = 0}), std::nullopt);
     EXPECT_EQ(Imagenes::codificarPNG({.ancho = 2, .alto = 2, .pixeles = Bytes(15)}), std::nullopt);
-    EXPECT_EQ(Imagenes::codificarPNG({.ancho = -2, .alto = -2, .pixeles = Bytes(16)}), std::nullopt);
+    EXPECT_EQ(Imagenes::codificarPNG({.ancho = -2, .alto = -2, .pixeles = Bytes(16)}),
+              std::nullopt);
     EXPECT_EQ(Imagenes::miniatura(pruebas::pngDePrueba(10, 10), 0), std::nullopt);
 }
 

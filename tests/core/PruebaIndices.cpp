@@ -89,7 +89,8 @@ struct Gemelas {
     Gemelas() {
         literal::Base previa(ruta.string());
         double t = 1000;
-        for (const auto& texto : textos) previa.guardar(recorteDeTexto(texto), momento(t++));
+        for (const auto& texto : textos)
+            previa.guardar(recorteDeTexto(texto), momento(t++));
         previa.fijar(3, true);
         previa.fijar(7, true);
         previa.marcarUsado(1, momento(t++));
@@ -151,7 +152,8 @@ TEST(Indices, ReabrirNoRehaceNada) {
         v.push_back(b.textoDe("PRAGMA schema_version"));
         for (auto& f : b.filas("SELECT id, hex(block) FROM rebisco_busqueda_data ORDER BY id"))
             v.push_back(f);
-        for (auto& f : b.filas("SELECT * FROM rebisco_totales")) v.push_back(f);
+        for (auto& f : b.filas("SELECT * FROM rebisco_totales"))
+            v.push_back(f);
         return v;
     };
     const auto antes = estado();
@@ -176,8 +178,10 @@ TEST_P(OtroPrograma, ElAlmacenLoSigue) {
     Gemelas g;
     Almacen almacen(g.ruta);
     g.compararCon(almacen, "antes");
-    for (const auto& sql : GetParam().loNuestro) BaseCruda(g.ruta).ejecutar(sql);
-    for (const auto& sql : GetParam().datos) g.ambas(sql);
+    for (const auto& sql : GetParam().loNuestro)
+        BaseCruda(g.ruta).ejecutar(sql);
+    for (const auto& sql : GetParam().datos)
+        g.ambas(sql);
     g.compararCon(almacen, "después");
     almacen.guardar(recorteDeTexto("kiwi zorro nuevo"), momento(5000));
     literal::Base(g.rutaReferencia.string())
@@ -333,7 +337,8 @@ TEST_P(ReglasEnSuLimite, ComoSiempre) {
     std::vector<PoliticaRetencion> politicas;
     const auto libres =
         std::stoll(vistazo.filas("SELECT COUNT(*) FROM recortes WHERE fijado = 0").at(0).substr(2));
-    for (std::int64_t n = 0; n <= libres + 1; ++n) politicas.push_back({.maximoRecortes = n});
+    for (std::int64_t n = 0; n <= libres + 1; ++n)
+        politicas.push_back({.maximoRecortes = n});
     // Cada acumulado desde el más reciente, y uno más y uno menos.
     for (const auto& f : vistazo.filas("SELECT DISTINCT SUM(bytes) OVER (ORDER BY orden DESC) "
                                        "FROM recortes WHERE fijado = 0")) {

@@ -10,14 +10,16 @@ namespace {
 
 std::vector<std::int64_t> ids(const std::vector<Recorte>& lista) {
     std::vector<std::int64_t> v;
-    for (const auto& r : lista) v.push_back(r.id);
+    for (const auto& r : lista)
+        v.push_back(r.id);
     return v;
 }
 
 // Guarda los textos en orden, uno por segundo; el id de cada uno es su posición + 1.
 void llenar(Almacen& almacen, const std::vector<std::string>& textos) {
     double t = 1000;
-    for (const auto& texto : textos) almacen.guardar(recorteDeTexto(texto), momento(t++));
+    for (const auto& texto : textos)
+        almacen.guardar(recorteDeTexto(texto), momento(t++));
 }
 
 } // namespace
@@ -42,8 +44,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(CasoBusqueda{"roja manzana", {2, 1}}, CasoBusqueda{"madura manzana", {2}},
                     CasoBusqueda{"CANCIÓN ñandu", {4, 3}}, CasoBusqueda{"cancion nandu", {4, 3}},
                     CasoBusqueda{"50%", {5}}, CasoBusqueda{"%", {5}}, CasoBusqueda{"i_v", {7}},
-                    CasoBusqueda{"\\", {9}}, CasoBusqueda{"wide", {11}}, CasoBusqueda{"ＷＩＤＥ", {11}},
-                    CasoBusqueda{"manzana manzana", {2, 1}}, CasoBusqueda{"ausente", {}},
+                    CasoBusqueda{"\\", {9}}, CasoBusqueda{"wide", {11}},
+                    CasoBusqueda{"ＷＩＤＥ", {11}}, CasoBusqueda{"manzana manzana", {2, 1}},
+                    CasoBusqueda{"ausente", {}},
                     CasoBusqueda{" \t ", {11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}}));
 
 TEST(Listado, OrdenFijadosPrimeroYLimite) {
@@ -96,8 +99,7 @@ protected:
 };
 
 TEST_F(ListadoEnArchivo, ClaseDesconocidaYMiniaturaVacia) {
-    ejecutarFuera(
-        "UPDATE recortes SET clase = 'video', miniatura = zeroblob(0) WHERE id = 1;");
+    ejecutarFuera("UPDATE recortes SET clase = 'video', miniatura = zeroblob(0) WHERE id = 1;");
     const auto lista = almacen.listar("", 10);
     EXPECT_EQ(lista.at(1).clase, ClaseRecorte::texto);
     EXPECT_EQ(lista.at(1).miniatura, std::nullopt);
@@ -139,7 +141,8 @@ TEST(Listado, BorrarTodoYEstadisticas) {
     for (const bool conservar : {true, false}) {
         Almacen almacen;
         EXPECT_EQ(almacen.estadisticas(), (Estadisticas{0, 0}));
-        llenar(almacen, {"uno", "dos", "tres", "cuatro", "cinco", "seis", "siete", "ocho", "nueve", "diez"});
+        llenar(almacen,
+               {"uno", "dos", "tres", "cuatro", "cinco", "seis", "siete", "ocho", "nueve", "diez"});
         almacen.fijar(3, true);
         almacen.fijar(7, true);
         EXPECT_EQ(almacen.estadisticas(), (Estadisticas{10, 43}));

@@ -16,7 +16,8 @@ TEST(Modelo, ClaseIdaYVuelta) {
 TEST(Modelo, TodasLasClasesEnOrden) {
     const std::vector<std::string_view> valores = {"texto", "enlace", "imagen", "archivos"};
     ASSERT_EQ(todasLasClases.size(), valores.size());
-    for (std::size_t i = 0; i < valores.size(); ++i) EXPECT_EQ(valor(todasLasClases[i]), valores[i]);
+    for (std::size_t i = 0; i < valores.size(); ++i)
+        EXPECT_EQ(valor(todasLasClases[i]), valores[i]);
 }
 
 TEST(Modelo, BytesSumaRepresentacionesSinMiniatura) {

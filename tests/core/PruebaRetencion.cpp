@@ -31,7 +31,8 @@ std::vector<std::int64_t> llenar(Almacen& almacen, const std::vector<Clip>& clip
     std::vector<std::int64_t> ids;
     int n = 0;
     for (const auto& c : clips) {
-        const auto id = almacen.guardar(recorteDeTamano(n++, c.tamano), momento(ahora - c.haceDias * dia)).id;
+        const auto id =
+            almacen.guardar(recorteDeTamano(n++, c.tamano), momento(ahora - c.haceDias * dia)).id;
         if (c.fijado) almacen.fijar(id, true);
         ids.push_back(id);
     }
@@ -40,7 +41,8 @@ std::vector<std::int64_t> llenar(Almacen& almacen, const std::vector<Clip>& clip
 
 std::vector<std::int64_t> quedan(Almacen& almacen) {
     std::vector<std::int64_t> v;
-    for (const auto& r : almacen.listar("", -1)) v.push_back(r.id);
+    for (const auto& r : almacen.listar("", -1))
+        v.push_back(r.id);
     std::sort(v.begin(), v.end());
     return v;
 }
@@ -72,20 +74,43 @@ INSTANTIATE_TEST_SUITE_P(
         CasoRetencion{"Edad", {{365, 1, true}, {31, 1}, {29, 1}}, {.maximoDias = 30}, 1, {1, 3}},
         CasoRetencion{"EdadCeroNoLimita", {{900, 1}}, {.maximoDias = 0}, 0, {1}},
         CasoRetencion{"EdadExactaSeQueda", {{30, 1}}, {.maximoDias = 30}, 0, {1}},
-        CasoRetencion{"CuentaCeroBorraNoFijados", {{1, 1}, {1, 1, true}, {1, 1}}, {.maximoRecortes = 0}, 2, {2}},
-        CasoRetencion{"CuentaNegativaNoLimita", {{1, 1}, {1, 1}}, {.maximoRecortes = -1}, 0, {1, 2}},
-        CasoRetencion{"NuevoGrandeSeQueda", {{3, 4 * mb}, {2, 4 * mb, true}, {1, 15 * mb}}, {.maximoBytes = 10 * mb}, 1, {2, 3}},
-        CasoRetencion{"DeCuatroEnCuatro", {{5, 4 * mb}, {4, 1}, {3, 4 * mb}, {2, 4 * mb}, {1, 4 * mb}}, {.maximoBytes = 10 * mb}, 3, {4, 5}},
+        CasoRetencion{"CuentaCeroBorraNoFijados",
+                      {{1, 1}, {1, 1, true}, {1, 1}},
+                      {.maximoRecortes = 0},
+                      2,
+                      {2}},
+        CasoRetencion{
+            "CuentaNegativaNoLimita", {{1, 1}, {1, 1}}, {.maximoRecortes = -1}, 0, {1, 2}},
+        CasoRetencion{"NuevoGrandeSeQueda",
+                      {{3, 4 * mb}, {2, 4 * mb, true}, {1, 15 * mb}},
+                      {.maximoBytes = 10 * mb},
+                      1,
+                      {2, 3}},
+        CasoRetencion{"DeCuatroEnCuatro",
+                      {{5, 4 * mb}, {4, 1}, {3, 4 * mb}, {2, 4 * mb}, {1, 4 * mb}},
+                      {.maximoBytes = 10 * mb},
+                      3,
+                      {4, 5}},
         CasoRetencion{"BytesCeroDejaElMasNuevo", {{2, 1}, {1, 1}}, {.maximoBytes = 0}, 1, {2}},
-        CasoRetencion{"EdadAntesQueCuenta", {{5, 1}, {4, 1}, {3, 1}, {0.5, 1}, {0.1, 1}}, {.maximoRecortes = 2, .maximoDias = 1}, 3, {4, 5}},
-        CasoRetencion{"CuentaAntesQueBytes", {{3, 5}, {2, 5}, {1, 5}}, {.maximoRecortes = 2, .maximoBytes = 5}, 2, {3}}),
+        CasoRetencion{"EdadAntesQueCuenta",
+                      {{5, 1}, {4, 1}, {3, 1}, {0.5, 1}, {0.1, 1}},
+                      {.maximoRecortes = 2, .maximoDias = 1},
+                      3,
+                      {4, 5}},
+        CasoRetencion{"CuentaAntesQueBytes",
+                      {{3, 5}, {2, 5}, {1, 5}},
+                      {.maximoRecortes = 2, .maximoBytes = 5},
+                      2,
+                      {3}}),
     [](const auto& info) { return info.param.nombre; });
 
 TEST(Retencion, QuinientosDeSeiscientosYFijados) {
     Almacen almacen;
     std::vector<Clip> clips;
-    for (int i = 0; i < 3; ++i) clips.push_back({1000, 50 * mb, true});
-    for (int i = 0; i < 600; ++i) clips.push_back({0, 10});
+    for (int i = 0; i < 3; ++i)
+        clips.push_back({1000, 50 * mb, true});
+    for (int i = 0; i < 600; ++i)
+        clips.push_back({0, 10});
     const auto ids = llenar(almacen, clips);
     EXPECT_EQ(almacen.aplicarRetencion({.maximoRecortes = 500}, momento(ahora)), 100);
     const auto resto = quedan(almacen);

@@ -93,7 +93,8 @@ void consultar(sqlite3* db, const std::string& sql, const std::vector<Valor>& pa
         }
     }
     int codigo;
-    while ((codigo = sqlite3_step(s)) == SQLITE_ROW) porFila(s);
+    while ((codigo = sqlite3_step(s)) == SQLITE_ROW)
+        porFila(s);
     if (codigo != SQLITE_DONE) {
         const auto e = error(db, codigo);
         sqlite3_finalize(s);

@@ -14,8 +14,12 @@
 
 namespace pruebas_x11 {
 
-Bytes bytes(std::string_view s) { return Bytes(s.begin(), s.end()); }
-std::string cadena(const Bytes& b) { return std::string(b.begin(), b.end()); }
+Bytes bytes(std::string_view s) {
+    return Bytes(s.begin(), s.end());
+}
+std::string cadena(const Bytes& b) {
+    return std::string(b.begin(), b.end());
+}
 
 bool hayPantallaAislada() {
     const char* aislado = std::getenv("REBISCO_X11_AISLADO");
@@ -33,8 +37,8 @@ xcb_connection_t* conexionPrueba() {
 
 xcb_atom_t atomoPrueba(const std::string& n) {
     auto* c = conexionPrueba();
-    auto* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(n.size()), n.data()),
-                                    nullptr);
+    auto* r = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(n.size()), n.data()), nullptr);
     const xcb_atom_t a = r ? r->atom : XCB_NONE;
     std::free(r);
     return a;
@@ -61,7 +65,8 @@ struct BarreraQt::Estado : QAbstractNativeEventFilter {
     }
 };
 
-BarreraQt::BarreraQt() : estado(std::make_unique<Estado>()) {
+BarreraQt::BarreraQt()
+    : estado(std::make_unique<Estado>()) {
     estado->ventana.create();
     estado->tipo = atomoPrueba("REBISCO_BARRERA_PRUEBAS");
     QCoreApplication::instance()->installNativeEventFilter(estado.get());
@@ -80,7 +85,8 @@ bool BarreraQt::cruzar() {
     m.window = static_cast<xcb_window_t>(estado->ventana.winId());
     m.type = estado->tipo;
     m.data.data32[0] = ++estado->enviado;
-    xcb_send_event(conexionPrueba(), 0, m.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&m));
+    xcb_send_event(conexionPrueba(), 0, m.window, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&m));
     xcb_flush(conexionPrueba());
     return procesarHasta([&] { return estado->visto == estado->enviado; });
 }
@@ -133,11 +139,13 @@ CarpetaTemporal::~CarpetaTemporal() {
     std::filesystem::remove_all(raiz, error);
 }
 
-std::filesystem::path CarpetaTemporal::escribir(const std::string& nombre, const Bytes& datos) const {
+std::filesystem::path CarpetaTemporal::escribir(const std::string& nombre,
+                                                const Bytes& datos) const {
     const auto ruta = raiz / nombre;
     std::filesystem::create_directories(ruta.parent_path());
     std::ofstream f(ruta, std::ios::binary);
-    f.write(reinterpret_cast<const char*>(datos.data()), static_cast<std::streamsize>(datos.size()));
+    f.write(reinterpret_cast<const char*>(datos.data()),
+            static_cast<std::streamsize>(datos.size()));
     return ruta;
 }
 
@@ -146,12 +154,15 @@ CopiaXclip::CopiaXclip(const std::string& destino, const Bytes& datos) {
     proceso.setStandardOutputFile(QProcess::nullDevice());
     proceso.setStandardErrorFile(QProcess::nullDevice());
     // -quiet la deja en primer plano: así se puede terminar al acabar la prueba.
-    proceso.start("xclip", {"-quiet", "-selection", "clipboard", "-t", QString::fromStdString(destino),
-                            "-i", QString::fromStdString(archivo.string())});
+    proceso.start("xclip",
+                  {"-quiet", "-selection", "clipboard", "-t", QString::fromStdString(destino), "-i",
+                   QString::fromStdString(archivo.string())});
     proceso.waitForStarted(5000);
 }
 
-CopiaXclip::~CopiaXclip() { terminar(); }
+CopiaXclip::~CopiaXclip() {
+    terminar();
+}
 
 void CopiaXclip::terminar() {
     if (proceso.state() == QProcess::NotRunning) return;
@@ -175,12 +186,14 @@ std::unique_ptr<CopiaXclip> copiarConXclip(plataforma::Portapapeles& p, const st
     return copia;
 }
 
-int ejecutar(const QString& programa, const QStringList& argumentos, std::chrono::milliseconds plazo) {
+int ejecutar(const QString& programa, const QStringList& argumentos,
+             std::chrono::milliseconds plazo) {
     QProcess proceso;
     proceso.setStandardErrorFile(QProcess::nullDevice());
     proceso.start(programa, argumentos);
     if (!proceso.waitForStarted(5000)) return -1;
-    const bool acabo = procesarHasta([&] { return proceso.state() == QProcess::NotRunning; }, plazo);
+    const bool acabo =
+        procesarHasta([&] { return proceso.state() == QProcess::NotRunning; }, plazo);
     if (!acabo) {
         proceso.kill();
         proceso.waitForFinished(5000);
@@ -192,7 +205,8 @@ int ejecutar(const QString& programa, const QStringList& argumentos, std::chrono
 std::optional<Bytes> leerConXclip(const std::string& destino) {
     QProcess proceso;
     proceso.setStandardErrorFile(QProcess::nullDevice());
-    proceso.start("xclip", {"-o", "-selection", "clipboard", "-t", QString::fromStdString(destino)});
+    proceso.start("xclip",
+                  {"-o", "-selection", "clipboard", "-t", QString::fromStdString(destino)});
     if (!proceso.waitForStarted(5000)) return std::nullopt;
     const bool acabo = procesarHasta([&] { return proceso.state() == QProcess::NotRunning; }, 10s);
     if (!acabo) {
@@ -200,12 +214,15 @@ std::optional<Bytes> leerConXclip(const std::string& destino) {
         proceso.waitForFinished(5000);
         return std::nullopt;
     }
-    if (proceso.exitStatus() != QProcess::NormalExit || proceso.exitCode() != 0) return std::nullopt;
+    if (proceso.exitStatus() != QProcess::NormalExit || proceso.exitCode() != 0)
+        return std::nullopt;
     const QByteArray salida = proceso.readAllStandardOutput();
     return Bytes(salida.begin(), salida.end());
 }
 
-DuenoXcb::DuenoXcb(std::vector<Oferta> ofertas, Modo modo) : ofertas(std::move(ofertas)), modo(modo) {
+DuenoXcb::DuenoXcb(std::vector<Oferta> ofertas, Modo modo)
+    : ofertas(std::move(ofertas))
+    , modo(modo) {
     conexion = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(conexion)) {
         ADD_FAILURE() << "el dueño de prueba no pudo conectar con X";
@@ -217,7 +234,8 @@ DuenoXcb::DuenoXcb(std::vector<Oferta> ofertas, Modo modo) : ofertas(std::move(o
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, pantalla->root_visual, 0, nullptr);
     const xcb_atom_t clipboard = atomo("CLIPBOARD");
     xcb_set_selection_owner(conexion, ventana, clipboard, XCB_CURRENT_TIME);
-    auto* r = xcb_get_selection_owner_reply(conexion, xcb_get_selection_owner(conexion, clipboard), nullptr);
+    auto* r = xcb_get_selection_owner_reply(conexion, xcb_get_selection_owner(conexion, clipboard),
+                                            nullptr);
     const bool esDueno = r && r->owner == ventana;
     std::free(r);
     if (!esDueno) ADD_FAILURE() << "el dueño de prueba no consiguió CLIPBOARD";
@@ -243,7 +261,8 @@ std::vector<std::string> DuenoXcb::pedidos() {
 
 xcb_atom_t DuenoXcb::atomo(const std::string& n) {
     auto* r = xcb_intern_atom_reply(
-        conexion, xcb_intern_atom(conexion, 0, static_cast<std::uint16_t>(n.size()), n.data()), nullptr);
+        conexion, xcb_intern_atom(conexion, 0, static_cast<std::uint16_t>(n.size()), n.data()),
+        nullptr);
     const xcb_atom_t a = r ? r->atom : XCB_NONE;
     std::free(r);
     return a;
@@ -252,7 +271,9 @@ xcb_atom_t DuenoXcb::atomo(const std::string& n) {
 std::string DuenoXcb::nombre(xcb_atom_t a) {
     auto* r = xcb_get_atom_name_reply(conexion, xcb_get_atom_name(conexion, a), nullptr);
     std::string n;
-    if (r) n.assign(xcb_get_atom_name_name(r), static_cast<std::size_t>(xcb_get_atom_name_name_length(r)));
+    if (r)
+        n.assign(xcb_get_atom_name_name(r),
+                 static_cast<std::size_t>(xcb_get_atom_name_name_length(r)));
     std::free(r);
     return n;
 }
@@ -281,14 +302,17 @@ void DuenoXcb::atender() {
                 std::free(e);
                 if (aviso.state != XCB_PROPERTY_DELETE) continue;
                 for (auto& g : goteos) {
-                    if (g.ventana != aviso.window || g.propiedad != aviso.atom || g.terminado) continue;
+                    if (g.ventana != aviso.window || g.propiedad != aviso.atom || g.terminado)
+                        continue;
                     std::this_thread::sleep_for(g.oferta->retraso);
                     const Bytes& datos = *g.oferta->datos;
-                    const std::size_t tamTrozo = (datos.size() + g.oferta->trozos - 1) / g.oferta->trozos;
+                    const std::size_t tamTrozo =
+                        (datos.size() + g.oferta->trozos - 1) / g.oferta->trozos;
                     const std::size_t n = std::min(tamTrozo, datos.size() - g.enviado);
                     // El trozo vacío cierra la transferencia.
-                    xcb_change_property(conexion, XCB_PROP_MODE_REPLACE, g.ventana, g.propiedad, g.tipo, 8,
-                                        static_cast<std::uint32_t>(n), datos.data() + g.enviado);
+                    xcb_change_property(conexion, XCB_PROP_MODE_REPLACE, g.ventana, g.propiedad,
+                                        g.tipo, 8, static_cast<std::uint32_t>(n),
+                                        datos.data() + g.enviado);
                     g.terminado = n == 0;
                     g.enviado += n;
                     xcb_flush(conexion);
@@ -315,10 +339,12 @@ void DuenoXcb::atender() {
             aviso.selection = pedido.selection;
             aviso.target = pedido.target;
             aviso.property = XCB_NONE;
-            const xcb_atom_t propiedad = pedido.property != XCB_NONE ? pedido.property : pedido.target;
+            const xcb_atom_t propiedad =
+                pedido.property != XCB_NONE ? pedido.property : pedido.target;
             if (pedido.target == targets) {
                 std::vector<xcb_atom_t> lista{targets, atomo("TIMESTAMP")};
-                for (const auto& o : ofertas) lista.push_back(atomo(o.destino));
+                for (const auto& o : ofertas)
+                    lista.push_back(atomo(o.destino));
                 xcb_change_property(conexion, XCB_PROP_MODE_REPLACE, pedido.requestor, propiedad,
                                     XCB_ATOM_ATOM, 32, static_cast<std::uint32_t>(lista.size()),
                                     lista.data());
@@ -330,16 +356,17 @@ void DuenoXcb::atender() {
                     const xcb_atom_t tipo = atomo(o.tipo.empty() ? o.destino : o.tipo);
                     if (o.trozos > 0) {
                         const std::uint32_t mascara = XCB_EVENT_MASK_PROPERTY_CHANGE;
-                        xcb_change_window_attributes(conexion, pedido.requestor, XCB_CW_EVENT_MASK, &mascara);
+                        xcb_change_window_attributes(conexion, pedido.requestor, XCB_CW_EVENT_MASK,
+                                                     &mascara);
                         const auto total = static_cast<std::uint32_t>(o.datos->size());
-                        xcb_change_property(conexion, XCB_PROP_MODE_REPLACE, pedido.requestor, propiedad,
-                                            incr, 32, 1, &total);
+                        xcb_change_property(conexion, XCB_PROP_MODE_REPLACE, pedido.requestor,
+                                            propiedad, incr, 32, 1, &total);
                         goteos.push_back({pedido.requestor, propiedad, tipo, &o});
                     } else {
                         std::this_thread::sleep_for(o.retraso);
-                        xcb_change_property(conexion, XCB_PROP_MODE_REPLACE, pedido.requestor, propiedad,
-                                            tipo, 8, static_cast<std::uint32_t>(o.datos->size()),
-                                            o.datos->data());
+                        xcb_change_property(
+                            conexion, XCB_PROP_MODE_REPLACE, pedido.requestor, propiedad, tipo, 8,
+                            static_cast<std::uint32_t>(o.datos->size()), o.datos->data());
                     }
                     aviso.property = propiedad;
                     break;

@@ -68,8 +68,8 @@ protected:
     std::unique_ptr<plataforma::Plataforma> plataforma;
 };
 
-template <typename T> class ConPantallaYParametro : public ConPantalla,
-                                                    public testing::WithParamInterface<T> {};
+template <typename T>
+class ConPantallaYParametro : public ConPantalla, public testing::WithParamInterface<T> {};
 
 class CarpetaTemporal {
 public:
@@ -106,17 +106,18 @@ std::unique_ptr<CopiaXclip> copiarConXclip(plataforma::Portapapeles& p, const st
 std::optional<Bytes> leerConXclip(const std::string& destino);
 
 // Un programa cualquiera (xdotool...), con el bucle de Qt vivo; su estado de salida.
-int ejecutar(const QString& programa, const QStringList& argumentos, std::chrono::milliseconds plazo = 10s);
+int ejecutar(const QString& programa, const QStringList& argumentos,
+             std::chrono::milliseconds plazo = 10s);
 
 // Un dueño de CLIPBOARD con su propia conexión: ofrece destinos y anota lo que le piden.
 class DuenoXcb {
 public:
     struct Oferta {
         std::string destino;
-        std::optional<Bytes> datos; // sin datos: contesta que no puede convertir
-        std::string tipo = {};       // tipo declarado; vacío: el destino mismo
+        std::optional<Bytes> datos;           // sin datos: contesta que no puede convertir
+        std::string tipo = {};                // tipo declarado; vacío: el destino mismo
         std::chrono::milliseconds retraso{0}; // lo que tarda en contestar (o en cada trozo)
-        std::size_t trozos = 0; // más de cero: por INCR, en tantos trozos
+        std::size_t trozos = 0;               // más de cero: por INCR, en tantos trozos
     };
     enum class Modo {
         atento,       // contesta todo

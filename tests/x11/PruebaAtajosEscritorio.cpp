@@ -42,7 +42,8 @@ Lista ordenada(Lista lista) {
 
 Lista unidas(std::initializer_list<Lista> partes) {
     Lista todas;
-    for (const auto& parte : partes) todas.insert(todas.end(), parte.begin(), parte.end());
+    for (const auto& parte : partes)
+        todas.insert(todas.end(), parte.begin(), parte.end());
     return todas;
 }
 
@@ -58,14 +59,19 @@ void escribir(const fs::path& ruta, std::string_view contenido) {
 // Cambia una variable de entorno mientras dura el objeto.
 class VariableTemporal {
 public:
-    VariableTemporal(const char* nombre, const char* valor) : nombre(nombre) {
+    VariableTemporal(const char* nombre, const char* valor)
+        : nombre(nombre) {
         if (const char* antes = std::getenv(nombre)) anterior = antes;
-        if (valor) setenv(nombre, valor, 1);
-        else unsetenv(nombre);
+        if (valor)
+            setenv(nombre, valor, 1);
+        else
+            unsetenv(nombre);
     }
     ~VariableTemporal() {
-        if (anterior) setenv(nombre, anterior->c_str(), 1);
-        else unsetenv(nombre);
+        if (anterior)
+            setenv(nombre, anterior->c_str(), 1);
+        else
+            unsetenv(nombre);
     }
     VariableTemporal(const VariableTemporal&) = delete;
     VariableTemporal& operator=(const VariableTemporal&) = delete;
@@ -117,8 +123,10 @@ const char* const esquemas = R"(<?xml version="1.0" encoding="UTF-8"?>
 </schemalist>
 )";
 
-constexpr std::string_view rutaPropia0 = "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/";
-constexpr std::string_view rutaPropia1 = "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom1/";
+constexpr std::string_view rutaPropia0 =
+    "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/";
+constexpr std::string_view rutaPropia1 =
+    "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom1/";
 
 // Lo que el usuario cambió: un atajo predeterminado y dos propios; una ruta mal formada que
 // GSettings no aceptaría. El nombre del propio parece un acelerador y no debe contar.
@@ -161,7 +169,8 @@ public:
         // Sin módulos de GIO: ni dconf ni gvfs del sistema.
         setenv("GIO_MODULE_DIR", (carpetaBase / "modulos").c_str(), 1);
         // Un aviso o error de GLib (una ruta inválida, un esquema ausente) aborta la prueba.
-        g_log_set_always_fatal(static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING));
+        g_log_set_always_fatal(
+            static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING));
     }
     void TearDown() override {
         std::error_code error;
@@ -194,39 +203,38 @@ TEST_P(AceleradoresGtk, DanLaCombinacion) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tabla, AceleradoresGtk,
-    testing::Values(
-        CasoTexto{"<Super>v", Combinacion{super, XKB_KEY_v}},
-        CasoTexto{"<Primary><Alt>t", Combinacion{ctrl | alt, XKB_KEY_t}},
-        CasoTexto{"<Shift><Super>S", Combinacion{mayus | super, XKB_KEY_s}},
-        CasoTexto{"<Super>Left", Combinacion{super, XKB_KEY_Left}},
-        CasoTexto{"Print", Combinacion{0, XKB_KEY_Print}},
-        CasoTexto{"<Alt>F4", Combinacion{alt, XKB_KEY_F4}},
-        CasoTexto{"<Super>Above_Tab", Combinacion{super, teclaSobreTabulador}},
-        CasoTexto{"<Alt>above_tab", Combinacion{alt, teclaSobreTabulador}},
-        CasoTexto{"XF86AudioMute", Combinacion{0, XKB_KEY_XF86AudioMute}},
-        CasoTexto{"<Control><Shift>c", Combinacion{ctrl | mayus, XKB_KEY_c}},
-        CasoTexto{"<ctrl>q", Combinacion{ctrl, XKB_KEY_q}},
-        CasoTexto{"<CTL>x", Combinacion{ctrl, XKB_KEY_x}},
-        CasoTexto{"<Shft><Control>Tab", Combinacion{mayus | ctrl, XKB_KEY_Tab}},
-        CasoTexto{"<Mod1>Tab", Combinacion{alt, XKB_KEY_Tab}},
-        CasoTexto{"<Mod4>d", Combinacion{super, XKB_KEY_d}},
-        // El Meta de GDK es Alt en X.
-        CasoTexto{"<Meta>x", Combinacion{alt, XKB_KEY_x}},
-        CasoTexto{"<Super>A", Combinacion{super, XKB_KEY_a}},
-        CasoTexto{"<Control><Alt>Delete", Combinacion{ctrl | alt, XKB_KEY_Delete}},
-        CasoTexto{"<Super>Page_Up", Combinacion{super, XKB_KEY_Prior}},
-        CasoTexto{"<Super>space", Combinacion{super, XKB_KEY_space}},
-        // Sin la forma exacta, el nombre sin distinguir mayúsculas.
-        CasoTexto{"<Super>print", Combinacion{super, XKB_KEY_Print}},
-        CasoTexto{"<Alt><Alt>F2", Combinacion{alt, XKB_KEY_F2}},
-        CasoTexto{"<Super>Aacute", Combinacion{super, XKB_KEY_aacute}},
-        CasoTexto{"", std::nullopt}, CasoTexto{"disabled", std::nullopt},
-        CasoTexto{"<Hyper>x", std::nullopt}, CasoTexto{"<Super><Hyper>x", std::nullopt},
-        CasoTexto{"<Mod2>x", std::nullopt}, CasoTexto{"<Mod3>x", std::nullopt},
-        CasoTexto{"<Mod5>x", std::nullopt}, CasoTexto{"<Super>", std::nullopt},
-        CasoTexto{"<Super", std::nullopt}, CasoTexto{"<>x", std::nullopt},
-        CasoTexto{"<Super>NoEsUnaTecla", std::nullopt},
-        CasoTexto{"<Super>v<Alt>", std::nullopt}));
+    testing::Values(CasoTexto{"<Super>v", Combinacion{super, XKB_KEY_v}},
+                    CasoTexto{"<Primary><Alt>t", Combinacion{ctrl | alt, XKB_KEY_t}},
+                    CasoTexto{"<Shift><Super>S", Combinacion{mayus | super, XKB_KEY_s}},
+                    CasoTexto{"<Super>Left", Combinacion{super, XKB_KEY_Left}},
+                    CasoTexto{"Print", Combinacion{0, XKB_KEY_Print}},
+                    CasoTexto{"<Alt>F4", Combinacion{alt, XKB_KEY_F4}},
+                    CasoTexto{"<Super>Above_Tab", Combinacion{super, teclaSobreTabulador}},
+                    CasoTexto{"<Alt>above_tab", Combinacion{alt, teclaSobreTabulador}},
+                    CasoTexto{"XF86AudioMute", Combinacion{0, XKB_KEY_XF86AudioMute}},
+                    CasoTexto{"<Control><Shift>c", Combinacion{ctrl | mayus, XKB_KEY_c}},
+                    CasoTexto{"<ctrl>q", Combinacion{ctrl, XKB_KEY_q}},
+                    CasoTexto{"<CTL>x", Combinacion{ctrl, XKB_KEY_x}},
+                    CasoTexto{"<Shft><Control>Tab", Combinacion{mayus | ctrl, XKB_KEY_Tab}},
+                    CasoTexto{"<Mod1>Tab", Combinacion{alt, XKB_KEY_Tab}},
+                    CasoTexto{"<Mod4>d", Combinacion{super, XKB_KEY_d}},
+                    // El Meta de GDK es Alt en X.
+                    CasoTexto{"<Meta>x", Combinacion{alt, XKB_KEY_x}},
+                    CasoTexto{"<Super>A", Combinacion{super, XKB_KEY_a}},
+                    CasoTexto{"<Control><Alt>Delete", Combinacion{ctrl | alt, XKB_KEY_Delete}},
+                    CasoTexto{"<Super>Page_Up", Combinacion{super, XKB_KEY_Prior}},
+                    CasoTexto{"<Super>space", Combinacion{super, XKB_KEY_space}},
+                    // Sin la forma exacta, el nombre sin distinguir mayúsculas.
+                    CasoTexto{"<Super>print", Combinacion{super, XKB_KEY_Print}},
+                    CasoTexto{"<Alt><Alt>F2", Combinacion{alt, XKB_KEY_F2}},
+                    CasoTexto{"<Super>Aacute", Combinacion{super, XKB_KEY_aacute}},
+                    CasoTexto{"", std::nullopt}, CasoTexto{"disabled", std::nullopt},
+                    CasoTexto{"<Hyper>x", std::nullopt}, CasoTexto{"<Super><Hyper>x", std::nullopt},
+                    CasoTexto{"<Mod2>x", std::nullopt}, CasoTexto{"<Mod3>x", std::nullopt},
+                    CasoTexto{"<Mod5>x", std::nullopt}, CasoTexto{"<Super>", std::nullopt},
+                    CasoTexto{"<Super", std::nullopt}, CasoTexto{"<>x", std::nullopt},
+                    CasoTexto{"<Super>NoEsUnaTecla", std::nullopt},
+                    CasoTexto{"<Super>v<Alt>", std::nullopt}));
 
 // ---- Atajos de KDE ----
 
@@ -247,8 +255,7 @@ INSTANTIATE_TEST_SUITE_P(
         CasoTexto{"meta+SHIFT+s", Combinacion{super | mayus, XKB_KEY_s}},
         CasoTexto{"Ctrl++", Combinacion{ctrl, XKB_KEY_plus}},
         CasoTexto{"Meta+,", Combinacion{super, XKB_KEY_comma}},
-        CasoTexto{"+", Combinacion{0, XKB_KEY_plus}},
-        CasoTexto{",", Combinacion{0, XKB_KEY_comma}},
+        CasoTexto{"+", Combinacion{0, XKB_KEY_plus}}, CasoTexto{",", Combinacion{0, XKB_KEY_comma}},
         CasoTexto{"Meta+Num+5", Combinacion{super, XKB_KEY_5}},
         CasoTexto{"Ctrl+É", Combinacion{ctrl, XKB_KEY_eacute}},
         CasoTexto{"Alt+Space", Combinacion{alt, XKB_KEY_space}},
@@ -335,11 +342,12 @@ _launch=Launch (1),Launch (1),KCalc
 )",
                     {{0, XKB_KEY_XF86Calculator}}},
         // Alternativas separadas por tabulador, escrito con su escape.
-        CasoArchivo{R"([org.kde.spectacle.desktop]
+        CasoArchivo{
+            R"([org.kde.spectacle.desktop]
 RectangularRegionScreenShot=Meta+Shift+Print\tMeta+Shift+S,Meta+Shift+Print,Capturar una región
 _launch=Print,Print,Spectacle
 )",
-                    {{super | mayus, XKB_KEY_Print}, {super | mayus, XKB_KEY_s}, {0, XKB_KEY_Print}}},
+            {{super | mayus, XKB_KEY_Print}, {super | mayus, XKB_KEY_s}, {0, XKB_KEY_Print}}},
         // La coma dentro de un campo, con un escape o con el de la lista y el del archivo.
         CasoArchivo{R"([kwin]
 Acercar=Meta+\,,Meta+\,,Acercar
@@ -436,15 +444,10 @@ TEST(ArchivoKdeDelUsuario, SinArchivoNoHayNinguno) {
 TEST(Gnome, LeeLosAtajosConLosValoresDelUsuario) {
     // De otro esquema (la extensión) o de otra clave (el nombre del propio) no llega nada;
     // show-desktop vale lo que puso el usuario, no el predeterminado.
-    const Lista esperado{{alt, XKB_KEY_F4},
-                         {super, XKB_KEY_Tab},
-                         {alt, XKB_KEY_Tab},
-                         {super | mayus, XKB_KEY_d},
-                         {alt, XKB_KEY_space},
-                         {0, XKB_KEY_XF86AudioRaiseVolume},
-                         {super, XKB_KEY_l},
-                         {ctrl | alt, XKB_KEY_k},
-                         {super, XKB_KEY_F9}};
+    const Lista esperado{
+        {alt, XKB_KEY_F4},          {super, XKB_KEY_Tab},    {alt, XKB_KEY_Tab},
+        {super | mayus, XKB_KEY_d}, {alt, XKB_KEY_space},    {0, XKB_KEY_XF86AudioRaiseVolume},
+        {super, XKB_KEY_l},         {ctrl | alt, XKB_KEY_k}, {super, XKB_KEY_F9}};
     EXPECT_EQ(ordenada(atajosGnome()), ordenada(esperado));
 }
 
@@ -503,9 +506,7 @@ struct CasoEscritorio {
 
 class Escritorio : public testing::TestWithParam<CasoEscritorio> {
 protected:
-    void SetUp() override {
-        escribir(carpetaBase / "config" / "kglobalshortcutsrc", archivoKde);
-    }
+    void SetUp() override { escribir(carpetaBase / "config" / "kglobalshortcutsrc", archivoKde); }
     void TearDown() override { fs::remove(carpetaBase / "config" / "kglobalshortcutsrc"); }
 };
 
@@ -515,20 +516,21 @@ TEST_P(Escritorio, JuntaLosSuyosConLosDeLasAplicaciones) {
     // Sin esto la prueba no distinguiría incluir de omitir.
     ASSERT_FALSE(deGnome.empty());
     ASSERT_EQ(deKde, atajosDelArchivo);
-    const auto esperado = unidas({GetParam().gnome ? deGnome : Lista{}, GetParam().kde ? deKde : Lista{},
-                                  atajosDeAplicaciones()});
+    const auto esperado = unidas({GetParam().gnome ? deGnome : Lista{},
+                                  GetParam().kde ? deKde : Lista{}, atajosDeAplicaciones()});
     EXPECT_EQ(ordenada(atajosDelEscritorio(GetParam().escritorio)), ordenada(esperado))
         << GetParam().escritorio;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Tabla, Escritorio,
-    testing::Values(CasoEscritorio{"GNOME", true, false}, CasoEscritorio{"ubuntu:GNOME", true, false},
-                    CasoEscritorio{"ubuntu", true, false}, CasoEscritorio{"Unity", true, false},
-                    CasoEscritorio{"GNOME-Flashback:GNOME", true, false},
-                    CasoEscritorio{"GNOME-Classic", true, false}, CasoEscritorio{"gnome", true, false},
-                    CasoEscritorio{"Budgie:GNOME", true, false}, CasoEscritorio{"KDE", false, true},
-                    CasoEscritorio{"GNOME:KDE", true, true}, CasoEscritorio{"", false, false},
-                    CasoEscritorio{"XFCE", false, false}, CasoEscritorio{"X-Cinnamon", false, false},
-                    CasoEscritorio{"KDEx", false, false}, CasoEscritorio{"LXQt", false, false},
-                    CasoEscritorio{":", false, false}));
+    testing::Values(
+        CasoEscritorio{"GNOME", true, false}, CasoEscritorio{"ubuntu:GNOME", true, false},
+        CasoEscritorio{"ubuntu", true, false}, CasoEscritorio{"Unity", true, false},
+        CasoEscritorio{"GNOME-Flashback:GNOME", true, false},
+        CasoEscritorio{"GNOME-Classic", true, false}, CasoEscritorio{"gnome", true, false},
+        CasoEscritorio{"Budgie:GNOME", true, false}, CasoEscritorio{"KDE", false, true},
+        CasoEscritorio{"GNOME:KDE", true, true}, CasoEscritorio{"", false, false},
+        CasoEscritorio{"XFCE", false, false}, CasoEscritorio{"X-Cinnamon", false, false},
+        CasoEscritorio{"KDEx", false, false}, CasoEscritorio{"LXQt", false, false},
+        CasoEscritorio{":", false, false}));

@@ -35,8 +35,10 @@ public:
         }
         if (p.pid) cambiar(atomo("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &*p.pid);
         const xcb_atom_t utf8 = atomo("UTF8_STRING");
-        if (p.idGtk) cambiar(atomo("_GTK_APPLICATION_ID"), utf8, 8, p.idGtk->size(), p.idGtk->data());
-        if (p.idKde) cambiar(atomo("_KDE_NET_WM_DESKTOP_FILE"), utf8, 8, p.idKde->size(), p.idKde->data());
+        if (p.idGtk)
+            cambiar(atomo("_GTK_APPLICATION_ID"), utf8, 8, p.idGtk->size(), p.idGtk->data());
+        if (p.idKde)
+            cambiar(atomo("_KDE_NET_WM_DESKTOP_FILE"), utf8, 8, p.idKde->size(), p.idKde->data());
         if (p.transitoriaDe != XCB_NONE)
             cambiar(XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1, &p.transitoriaDe);
         // WM_HINTS con input=True: el gestor le da el foco al activarla.
@@ -65,7 +67,8 @@ public:
     void ponerActivaEnRaiz(std::optional<xcb_window_t> valor) {
         const xcb_atom_t activa = atomo("_NET_ACTIVE_WINDOW");
         if (valor) {
-            xcb_change_property(conexion, XCB_PROP_MODE_REPLACE, raiz, activa, XCB_ATOM_WINDOW, 32, 1, &*valor);
+            xcb_change_property(conexion, XCB_PROP_MODE_REPLACE, raiz, activa, XCB_ATOM_WINDOW, 32,
+                                1, &*valor);
         } else {
             xcb_delete_property(conexion, raiz, activa);
         }
@@ -75,14 +78,16 @@ public:
     xcb_window_t id = XCB_NONE;
 
 private:
-    void cambiar(xcb_atom_t propiedad, xcb_atom_t tipo, std::uint8_t formato, std::size_t n, const void* datos) {
+    void cambiar(xcb_atom_t propiedad, xcb_atom_t tipo, std::uint8_t formato, std::size_t n,
+                 const void* datos) {
         xcb_change_property(conexion, XCB_PROP_MODE_REPLACE, id, propiedad, tipo, formato,
                             static_cast<std::uint32_t>(n), datos);
     }
 
     xcb_atom_t atomo(const std::string& n) {
         auto* r = xcb_intern_atom_reply(
-            conexion, xcb_intern_atom(conexion, 0, static_cast<std::uint16_t>(n.size()), n.data()), nullptr);
+            conexion, xcb_intern_atom(conexion, 0, static_cast<std::uint16_t>(n.size()), n.data()),
+            nullptr);
         const xcb_atom_t a = r ? r->atom : XCB_NONE;
         std::free(r);
         return a;
@@ -90,7 +95,8 @@ private:
 
     std::vector<std::uint32_t> propiedadRaiz(const std::string& nombre) {
         auto* r = xcb_get_property_reply(
-            conexion, xcb_get_property(conexion, 0, raiz, atomo(nombre), XCB_ATOM_WINDOW, 0, 1024), nullptr);
+            conexion, xcb_get_property(conexion, 0, raiz, atomo(nombre), XCB_ATOM_WINDOW, 0, 1024),
+            nullptr);
         std::vector<std::uint32_t> valores;
         if (r && r->format == 32) {
             const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(r));
@@ -112,13 +118,16 @@ private:
 // Cambia una variable de entorno mientras vive.
 class Variable {
 public:
-    Variable(const char* nombre, const std::string& valor) : nombre(nombre) {
+    Variable(const char* nombre, const std::string& valor)
+        : nombre(nombre) {
         if (const char* v = std::getenv(nombre)) antes = v;
         ::setenv(nombre, valor.c_str(), 1);
     }
     ~Variable() {
-        if (antes) ::setenv(nombre, antes->c_str(), 1);
-        else ::unsetenv(nombre);
+        if (antes)
+            ::setenv(nombre, antes->c_str(), 1);
+        else
+            ::unsetenv(nombre);
     }
 
 private:
@@ -139,7 +148,8 @@ protected:
         idioma = std::make_unique<Variable>("LC_ALL", "es_ES.UTF-8");
     }
 
-    void escribirEntrada(const std::string& donde, const std::string& archivo, const std::string& contenido) {
+    void escribirEntrada(const std::string& donde, const std::string& archivo,
+                         const std::string& contenido) {
         propia.escribir(donde + "/applications/" + archivo, bytes(contenido));
     }
 
@@ -161,7 +171,8 @@ class AppDelante : public EscritorioX11, public testing::WithParamInterface<Caso
 
 TEST_P(AppDelante, SeNombraPorSusPropiedadesYSuEntrada) {
     const auto& c = GetParam();
-    for (const auto& [donde, archivo, contenido] : c.entradas) escribirEntrada(donde, archivo, contenido);
+    for (const auto& [donde, archivo, contenido] : c.entradas)
+        escribirEntrada(donde, archivo, contenido);
     VentanaDePrueba ventana(c.propiedades);
     ASSERT_TRUE(ventana.activar());
     EXPECT_EQ(escritorio().appEnPrimerPlano(), c.esperada);
@@ -170,21 +181,28 @@ TEST_P(AppDelante, SeNombraPorSusPropiedadesYSuEntrada) {
 INSTANTIATE_TEST_SUITE_P(
     Tabla, AppDelante,
     testing::Values(
-        CasoVentana{"soloClase", {.claseWm = {{"inst", "PruebaClase"}}, .pid = 4242}, {},
+        CasoVentana{"soloClase",
+                    {.claseWm = {{"inst", "PruebaClase"}}, .pid = 4242},
+                    {},
                     {.id = "PruebaClase", .nombre = "PruebaClase", .pid = 4242}},
-        CasoVentana{"sinPid", {.claseWm = {{"inst", "SinPid"}}}, {}, {.id = "SinPid", .nombre = "SinPid", .pid = 0}},
+        CasoVentana{"sinPid",
+                    {.claseWm = {{"inst", "SinPid"}}},
+                    {},
+                    {.id = "SinPid", .nombre = "SinPid", .pid = 0}},
         CasoVentana{"entradaPorClase",
                     {.claseWm = {{"inst", "Editor"}}, .pid = 7},
                     {{"casa", "Editor.desktop", "[Desktop Entry]\nName=Editor de pruebas\n"}},
                     {.id = "Editor", .nombre = "Editor de pruebas", .pid = 7}},
-        CasoVentana{"entradaEnMinusculas",
-                    {.claseWm = {{"visor", "Visor"}}},
-                    {{"sistema", "visor.desktop", "[Desktop Entry]\nName=Visor de im\xc3\xa1genes\n"}},
-                    {.id = "Visor", .nombre = "Visor de im\xc3\xa1genes"}},
+        CasoVentana{
+            "entradaEnMinusculas",
+            {.claseWm = {{"visor", "Visor"}}},
+            {{"sistema", "visor.desktop", "[Desktop Entry]\nName=Visor de im\xc3\xa1genes\n"}},
+            {.id = "Visor", .nombre = "Visor de im\xc3\xa1genes"}},
         CasoVentana{"startupWmClass",
                     {.claseWm = {{"navegador", "Navegador-bin"}}, .pid = 99},
                     {{"sistema", "org.ejemplo.Navegador.desktop",
-                      "[Desktop Entry]\nName=Navegador\nName[es]=Navegador web\nStartupWMClass=Navegador-bin\n"}},
+                      "[Desktop Entry]\nName=Navegador\nName[es]=Navegador "
+                      "web\nStartupWMClass=Navegador-bin\n"}},
                     {.id = "Navegador-bin", .nombre = "Navegador web", .pid = 99}},
         CasoVentana{"idDeGtk",
                     {.claseWm = {{"gtk-app", "Gtk-app"}}, .pid = 5, .idGtk = "org.ejemplo.Notas"},
@@ -195,11 +213,12 @@ INSTANTIATE_TEST_SUITE_P(
                     {.claseWm = {{"gestor", "gestor"}}, .idKde = "org.ejemplo.gestor"},
                     {{"sistema", "org.ejemplo.gestor.desktop", "[Desktop Entry]\nName=Gestor\n"}},
                     {.id = "org.ejemplo.gestor", .nombre = "Gestor"}},
-        CasoVentana{"gtkAntesQueKde",
-                    {.claseWm = {{"a", "A"}}, .idGtk = "org.ejemplo.Gtk", .idKde = "org.ejemplo.kde"},
-                    {{"sistema", "org.ejemplo.kde.desktop", "[Desktop Entry]\nName=Kde\n"},
-                     {"sistema", "org.ejemplo.Gtk.desktop", "[Desktop Entry]\nName=Gtk\n"}},
-                    {.id = "org.ejemplo.Gtk", .nombre = "Gtk"}},
+        CasoVentana{
+            "gtkAntesQueKde",
+            {.claseWm = {{"a", "A"}}, .idGtk = "org.ejemplo.Gtk", .idKde = "org.ejemplo.kde"},
+            {{"sistema", "org.ejemplo.kde.desktop", "[Desktop Entry]\nName=Kde\n"},
+             {"sistema", "org.ejemplo.Gtk.desktop", "[Desktop Entry]\nName=Gtk\n"}},
+            {.id = "org.ejemplo.Gtk", .nombre = "Gtk"}},
         // La carpeta del usuario va antes que la del sistema, y Hidden=true la borra.
         CasoVentana{"casaAntesQueSistema",
                     {.claseWm = {{"x", "Prioridad"}}},
@@ -211,7 +230,9 @@ INSTANTIATE_TEST_SUITE_P(
                     {{"casa", "Borrada.desktop", "[Desktop Entry]\nName=Vieja\nHidden=true\n"},
                      {"sistema", "Borrada.desktop", "[Desktop Entry]\nName=Del sistema\n"}},
                     {.id = "Borrada", .nombre = "Borrada"}},
-        CasoVentana{"sinClaseUsaInstancia", {.claseWm = {{"solo-instancia", ""}}, .pid = 3}, {},
+        CasoVentana{"sinClaseUsaInstancia",
+                    {.claseWm = {{"solo-instancia", ""}}, .pid = 3},
+                    {},
                     {.id = "solo-instancia", .nombre = std::nullopt, .pid = 3}}),
     [](const auto& info) { return info.param.nombre; });
 

@@ -37,7 +37,8 @@ protected:
 
     std::vector<std::string> tiposDelPrimero() {
         std::vector<std::string> tipos;
-        for (const auto& r : estado->almacenAbierto()->representaciones(estado->recortes().front().id))
+        for (const auto& r :
+             estado->almacenAbierto()->representaciones(estado->recortes().front().id))
             tipos.push_back(r.tipo);
         return tipos;
     }
@@ -62,7 +63,8 @@ TEST_P(CopiaCapturada, ConSuClaseYSusRepresentaciones) {
     auto contenido = caso.contenido;
     if (caso.clase == nucleo::ClaseRecorte::archivos) {
         auto ruta = carpeta.escribir("informe final.txt", bytes("hola"));
-        contenido = QUrl::fromLocalFile(QString::fromStdString(ruta.string())).toEncoded().toStdString();
+        contenido =
+            QUrl::fromLocalFile(QString::fromStdString(ruta.string())).toEncoded().toStdString();
     }
     auto copia = copiarConXclip(plataforma->general(), caso.destino, bytes(contenido));
     ASSERT_TRUE(procesarHasta([&] { return estado->total() == 1; })) << caso.nombre;
@@ -73,16 +75,23 @@ TEST_P(CopiaCapturada, ConSuClaseYSusRepresentaciones) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Xclip, CopiaCapturada,
-    testing::Values(
-        CasoCopia{"texto", "UTF8_STRING", "Hola, ¿qué tal?", nucleo::ClaseRecorte::texto,
-                  {std::string(TipoDato::texto)}},
-        CasoCopia{"enlace", "UTF8_STRING", "https://es.wikipedia.org/wiki/Añoranza", nucleo::ClaseRecorte::enlace,
-                  {std::string(TipoDato::texto)}},
-        CasoCopia{"archivos", "text/uri-list", "", nucleo::ClaseRecorte::archivos,
-                  {std::string(TipoDato::rutas)}}),
-    [](const auto& info) { return std::string(info.param.nombre); });
+INSTANTIATE_TEST_SUITE_P(Xclip, CopiaCapturada,
+                         testing::Values(CasoCopia{"texto",
+                                                   "UTF8_STRING",
+                                                   "Hola, ¿qué tal?",
+                                                   nucleo::ClaseRecorte::texto,
+                                                   {std::string(TipoDato::texto)}},
+                                         CasoCopia{"enlace",
+                                                   "UTF8_STRING",
+                                                   "https://es.wikipedia.org/wiki/Añoranza",
+                                                   nucleo::ClaseRecorte::enlace,
+                                                   {std::string(TipoDato::texto)}},
+                                         CasoCopia{"archivos",
+                                                   "text/uri-list",
+                                                   "",
+                                                   nucleo::ClaseRecorte::archivos,
+                                                   {std::string(TipoDato::rutas)}}),
+                         [](const auto& info) { return std::string(info.param.nombre); });
 
 TEST_F(EstadoX11, TextoConFormatoEImagen) {
     {
@@ -90,7 +99,8 @@ TEST_F(EstadoX11, TextoConFormatoEImagen) {
                         {.destino = "text/html", .datos = bytes("<p>Hola <b>mundo</b></p>")},
                         {.destino = "text/rtf", .datos = bytes("{\\rtf1 Hola {\\b mundo}}")}});
         ASSERT_TRUE(procesarHasta([&] { return estado->total() == 1; }));
-        EXPECT_EQ(tiposDelPrimero(), (std::vector<std::string>{std::string(TipoDato::texto), std::string(TipoDato::rtf),
+        EXPECT_EQ(tiposDelPrimero(), (std::vector<std::string>{std::string(TipoDato::texto),
+                                                               std::string(TipoDato::rtf),
                                                                std::string(TipoDato::html)}));
     }
     QImage imagen(320, 200, QImage::Format_ARGB32);

@@ -57,19 +57,23 @@ LecturaPortapapeles instantanea(plataforma::Portapapeles& p) {
     LecturaPortapapeles l;
     if (const auto t = p.tipos()) l.tipos = {t->begin(), t->end()};
     if (const auto rutas = p.archivos())
-        for (const auto& r : *rutas) l.rutas.push_back(r.string());
+        for (const auto& r : *rutas)
+            l.rutas.push_back(r.string());
     if (!l.rutas.empty()) return l;
     if (const auto t = p.texto()) l.datos[tTexto] = bytes(*t);
     for (const auto& tipo : {tRtf, tHtml})
         if (auto d = p.datos(tipo)) l.datos[tipo] = std::move(*d);
-    if (auto png = p.datos(tPng)) l.datos[tPng] = std::move(*png);
-    else if (auto tiff = p.datos(tTiff)) l.datos[tTiff] = std::move(*tiff);
+    if (auto png = p.datos(tPng))
+        l.datos[tPng] = std::move(*png);
+    else if (auto tiff = p.datos(tTiff))
+        l.datos[tTiff] = std::move(*tiff);
     return l;
 }
 
 std::vector<std::string> tiposDe(const RecorteNuevo& r) {
     std::vector<std::string> t;
-    for (const auto& rep : r.representaciones) t.push_back(rep.tipo);
+    for (const auto& rep : r.representaciones)
+        t.push_back(rep.tipo);
     return t;
 }
 
@@ -78,9 +82,13 @@ plataforma::x11::PortapapelesX11& deX11(plataforma::Portapapeles& p) {
 }
 
 // xclip -o termina bien y sin salida cuando el dueño no tiene ese destino.
-bool sinContenido(const std::optional<Bytes>& leido) { return !leido || leido->empty(); }
+bool sinContenido(const std::optional<Bytes>& leido) {
+    return !leido || leido->empty();
+}
 
-double segundos(const QElapsedTimer& reloj) { return static_cast<double>(reloj.nsecsElapsed()) / 1e9; }
+double segundos(const QElapsedTimer& reloj) {
+    return static_cast<double>(reloj.nsecsElapsed()) / 1e9;
+}
 
 } // namespace
 
@@ -113,7 +121,8 @@ TEST_P(CopiaDeXclip, SeLeeConSuIdentificadorYSeCaptura) {
 
     EXPECT_EQ(p.tipos(), c.tipos);
     EXPECT_EQ(p.texto(), c.texto);
-    for (const auto& [tipo, esperado] : c.datosEsperados) EXPECT_EQ(p.datos(tipo), esperado()) << tipo;
+    for (const auto& [tipo, esperado] : c.datosEsperados)
+        EXPECT_EQ(p.datos(tipo), esperado()) << tipo;
     EXPECT_EQ(p.archivos(), c.archivos);
 
     const auto resultado = Captura::interpretar(instantanea(p), opciones());
@@ -135,7 +144,8 @@ TEST_P(CopiaDeXclip, SeLeeConSuIdentificadorYSeCaptura) {
     }
     if (c.archivos) {
         std::string unidas;
-        for (const auto& r : *c.archivos) unidas += (unidas.empty() ? "" : "\n") + r.string();
+        for (const auto& r : *c.archivos)
+            unidas += (unidas.empty() ? "" : "\n") + r.string();
         EXPECT_EQ(recorte.representaciones.at(0).datos, bytes(unidas));
     }
 }
@@ -150,44 +160,112 @@ std::function<Bytes()> fijo(std::string s) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tabla, CopiaDeXclip,
-    testing::Values(
-        CasoCopia{"utf8", "UTF8_STRING", fijo("h\xc3\xa9llo w\xc3\xb6rld \xf0\x9f\x98\x80"), {tTexto},
-                  "h\xc3\xa9llo w\xc3\xb6rld \xf0\x9f\x98\x80", {{tTexto, fijo("h\xc3\xa9llo w\xc3\xb6rld \xf0\x9f\x98\x80")}},
-                  std::nullopt, std::pair{ClaseRecorte::texto, std::vector{tTexto}}},
-        CasoCopia{"mimeUtf8", "text/plain;charset=utf-8", fijo("l\xc3\xadnea 1\nl\xc3\xadnea 2"), {tTexto},
-                  "l\xc3\xadnea 1\nl\xc3\xadnea 2", {}, std::nullopt,
-                  std::pair{ClaseRecorte::texto, std::vector{tTexto}}},
-        CasoCopia{"latin1", "STRING", fijo("caf\xe9"), {tTexto}, "caf\xc3\xa9", {}, std::nullopt,
-                  std::pair{ClaseRecorte::texto, std::vector{tTexto}}},
-        CasoCopia{"enlace", "text/plain", fijo("https://ejemplo.org/a?b=1"), {tTexto},
-                  "https://ejemplo.org/a?b=1", {}, std::nullopt,
-                  std::pair{ClaseRecorte::enlace, std::vector{tTexto}}},
-        // HTML o RTF sin texto plano no son un recorte: el texto es lo que se guarda.
-        CasoCopia{"html", "text/html", fijo("<b>hola</b>"), {tHtml}, std::nullopt,
-                  {{tHtml, fijo("<b>hola</b>")}}, std::nullopt, MotivoIgnorado::vacio},
-        CasoCopia{"rtf", "text/rtf", fijo("{\\rtf1 hola}"), {tRtf}, std::nullopt,
-                  {{tRtf, fijo("{\\rtf1 hola}")}}, std::nullopt, MotivoIgnorado::vacio},
-        CasoCopia{"rtfAplicacion", "application/rtf", fijo("{\\rtf1 adi\\'f3s}"), {tRtf}, std::nullopt,
-                  {{tRtf, fijo("{\\rtf1 adi\\'f3s}")}}, std::nullopt, MotivoIgnorado::vacio},
-        CasoCopia{"png", "image/png", [] { return pngPequeno(); }, {tPng}, std::nullopt,
-                  {{tPng, [] { return pngPequeno(); }}}, std::nullopt,
-                  std::pair{ClaseRecorte::imagen, std::vector{tPng}}},
-        CasoCopia{"tiff", "image/tiff", [] { return imagen(40, 30, "TIFF", false); }, {tTiff}, std::nullopt,
-                  {{tTiff, [] { return imagen(40, 30, "TIFF", false); }}}, std::nullopt,
-                  std::pair{ClaseRecorte::imagen, std::vector{tPng}}},
-        CasoCopia{"listaDeUris", "text/uri-list", fijo("file:///tmp/a%20b.txt\r\nfile:///tmp/%C3%B1\r\n"),
-                  {tArchivo}, std::nullopt, {{tArchivo, fijo("file:///tmp/a%20b.txt")}},
-                  std::vector<fs::path>{"/tmp/a b.txt", "/tmp/\xc3\xb1"},
-                  std::pair{ClaseRecorte::archivos, std::vector{tRutas}}},
-        CasoCopia{"archivosGnome", "x-special/gnome-copied-files", fijo("cut\nfile:///home/u/x\nfile:///home/u/y"),
-                  {tArchivo}, std::nullopt, {}, std::vector<fs::path>{"/home/u/x", "/home/u/y"},
-                  std::pair{ClaseRecorte::archivos, std::vector{tRutas}}},
-        // Una lista de URL sin archivos no da rutas (y sin texto no hay recorte).
-        CasoCopia{"urisSinArchivos", "text/uri-list", fijo("https://ejemplo.org/\r\n"), {tArchivo},
-                  std::nullopt, {}, std::nullopt, MotivoIgnorado::vacio},
-        CasoCopia{"propio", "application/x-rebisco-prueba", fijo("\x01\x02\x03"), {"application/x-rebisco-prueba"},
-                  std::nullopt, {{"application/x-rebisco-prueba", fijo("\x01\x02\x03")}}, std::nullopt,
-                  MotivoIgnorado::vacio}),
+    testing::Values(CasoCopia{"utf8",
+                              "UTF8_STRING",
+                              fijo("h\xc3\xa9llo w\xc3\xb6rld \xf0\x9f\x98\x80"),
+                              {tTexto},
+                              "h\xc3\xa9llo w\xc3\xb6rld \xf0\x9f\x98\x80",
+                              {{tTexto, fijo("h\xc3\xa9llo w\xc3\xb6rld \xf0\x9f\x98\x80")}},
+                              std::nullopt,
+                              std::pair{ClaseRecorte::texto, std::vector{tTexto}}},
+                    CasoCopia{"mimeUtf8",
+                              "text/plain;charset=utf-8",
+                              fijo("l\xc3\xadnea 1\nl\xc3\xadnea 2"),
+                              {tTexto},
+                              "l\xc3\xadnea 1\nl\xc3\xadnea 2",
+                              {},
+                              std::nullopt,
+                              std::pair{ClaseRecorte::texto, std::vector{tTexto}}},
+                    CasoCopia{"latin1",
+                              "STRING",
+                              fijo("caf\xe9"),
+                              {tTexto},
+                              "caf\xc3\xa9",
+                              {},
+                              std::nullopt,
+                              std::pair{ClaseRecorte::texto, std::vector{tTexto}}},
+                    CasoCopia{"enlace",
+                              "text/plain",
+                              fijo("https://ejemplo.org/a?b=1"),
+                              {tTexto},
+                              "https://ejemplo.org/a?b=1",
+                              {},
+                              std::nullopt,
+                              std::pair{ClaseRecorte::enlace, std::vector{tTexto}}},
+                    // HTML o RTF sin texto plano no son un recorte: el texto es lo que se guarda.
+                    CasoCopia{"html",
+                              "text/html",
+                              fijo("<b>hola</b>"),
+                              {tHtml},
+                              std::nullopt,
+                              {{tHtml, fijo("<b>hola</b>")}},
+                              std::nullopt,
+                              MotivoIgnorado::vacio},
+                    CasoCopia{"rtf",
+                              "text/rtf",
+                              fijo("{\\rtf1 hola}"),
+                              {tRtf},
+                              std::nullopt,
+                              {{tRtf, fijo("{\\rtf1 hola}")}},
+                              std::nullopt,
+                              MotivoIgnorado::vacio},
+                    CasoCopia{"rtfAplicacion",
+                              "application/rtf",
+                              fijo("{\\rtf1 adi\\'f3s}"),
+                              {tRtf},
+                              std::nullopt,
+                              {{tRtf, fijo("{\\rtf1 adi\\'f3s}")}},
+                              std::nullopt,
+                              MotivoIgnorado::vacio},
+                    CasoCopia{"png",
+                              "image/png",
+                              [] { return pngPequeno(); },
+                              {tPng},
+                              std::nullopt,
+                              {{tPng, [] { return pngPequeno(); }}},
+                              std::nullopt,
+                              std::pair{ClaseRecorte::imagen, std::vector{tPng}}},
+                    CasoCopia{"tiff",
+                              "image/tiff",
+                              [] { return imagen(40, 30, "TIFF", false); },
+                              {tTiff},
+                              std::nullopt,
+                              {{tTiff, [] { return imagen(40, 30, "TIFF", false); }}},
+                              std::nullopt,
+                              std::pair{ClaseRecorte::imagen, std::vector{tPng}}},
+                    CasoCopia{"listaDeUris",
+                              "text/uri-list",
+                              fijo("file:///tmp/a%20b.txt\r\nfile:///tmp/%C3%B1\r\n"),
+                              {tArchivo},
+                              std::nullopt,
+                              {{tArchivo, fijo("file:///tmp/a%20b.txt")}},
+                              std::vector<fs::path>{"/tmp/a b.txt", "/tmp/\xc3\xb1"},
+                              std::pair{ClaseRecorte::archivos, std::vector{tRutas}}},
+                    CasoCopia{"archivosGnome",
+                              "x-special/gnome-copied-files",
+                              fijo("cut\nfile:///home/u/x\nfile:///home/u/y"),
+                              {tArchivo},
+                              std::nullopt,
+                              {},
+                              std::vector<fs::path>{"/home/u/x", "/home/u/y"},
+                              std::pair{ClaseRecorte::archivos, std::vector{tRutas}}},
+                    // Una lista de URL sin archivos no da rutas (y sin texto no hay recorte).
+                    CasoCopia{"urisSinArchivos",
+                              "text/uri-list",
+                              fijo("https://ejemplo.org/\r\n"),
+                              {tArchivo},
+                              std::nullopt,
+                              {},
+                              std::nullopt,
+                              MotivoIgnorado::vacio},
+                    CasoCopia{"propio",
+                              "application/x-rebisco-prueba",
+                              fijo("\x01\x02\x03"),
+                              {"application/x-rebisco-prueba"},
+                              std::nullopt,
+                              {{"application/x-rebisco-prueba", fijo("\x01\x02\x03")}},
+                              std::nullopt,
+                              MotivoIgnorado::vacio}),
     [](const auto& info) { return info.param.nombre; });
 
 TEST_F(PortapapelesX11, VariosDestinosDeUnDuenoSeLeenUnaVezCadaUno) {
@@ -205,14 +283,15 @@ TEST_F(PortapapelesX11, VariosDestinosDeUnDuenoSeLeenUnaVezCadaUno) {
                     {"MULTIPLE", std::nullopt}});
     auto& p = pp();
 
-    EXPECT_EQ(p.tipos(), (std::vector<std::string>{tTexto, tHtml, tRtf, tPng, "application/x-rebisco-prueba"}));
+    EXPECT_EQ(p.tipos(), (std::vector<std::string>{tTexto, tHtml, tRtf, tPng,
+                                                   "application/x-rebisco-prueba"}));
     const auto lectura = instantanea(p);
     EXPECT_EQ(lectura.datos.at(tTexto), bytes("Hola, mundo"));
     EXPECT_EQ(lectura.datos.at(tPng), png);
 
     // TARGETS una sola vez (queda guardado para este cambio); del texto, solo el preferido.
-    EXPECT_EQ(dueno.pedidos(), (std::vector<std::string>{"TARGETS", "UTF8_STRING", "text/rtf", "text/html",
-                                                          "image/png"}));
+    EXPECT_EQ(dueno.pedidos(), (std::vector<std::string>{"TARGETS", "UTF8_STRING", "text/rtf",
+                                                         "text/html", "image/png"}));
 
     const auto r = Captura::interpretar(lectura, opciones());
     ASSERT_TRUE(std::holds_alternative<RecorteNuevo>(r));
@@ -244,18 +323,27 @@ INSTANTIATE_TEST_SUITE_P(
     Tabla, PreferenciaDeTexto,
     testing::Values(
         CasoPreferencia{"utf8Primero",
-                        {{"STRING", bytes("mal")}, {"text/plain", bytes("mal")},
-                         {"text/plain;charset=utf-8", bytes("mal")}, {"UTF8_STRING", bytes("\xc3\xb1")}},
-                        "\xc3\xb1", {"TARGETS", "UTF8_STRING"}},
+                        {{"STRING", bytes("mal")},
+                         {"text/plain", bytes("mal")},
+                         {"text/plain;charset=utf-8", bytes("mal")},
+                         {"UTF8_STRING", bytes("\xc3\xb1")}},
+                        "\xc3\xb1",
+                        {"TARGETS", "UTF8_STRING"}},
         CasoPreferencia{"mimeUtf8AntesQueString",
                         {{"STRING", bytes("mal")}, {"text/plain;charset=utf-8", bytes("bien")}},
-                        "bien", {"TARGETS", "text/plain;charset=utf-8"}},
-        CasoPreferencia{"stringComoLatin1", {{"TEXT", bytes("mal")}, {"STRING", bytes("a\xf1o")}},
-                        "a\xc3\xb1o", {"TARGETS", "STRING"}},
+                        "bien",
+                        {"TARGETS", "text/plain;charset=utf-8"}},
+        CasoPreferencia{"stringComoLatin1",
+                        {{"TEXT", bytes("mal")}, {"STRING", bytes("a\xf1o")}},
+                        "a\xc3\xb1o",
+                        {"TARGETS", "STRING"}},
         CasoPreferencia{"rechazoPasaAlSiguiente",
                         {{"UTF8_STRING", std::nullopt}, {"text/plain", bytes("plano")}},
-                        "plano", {"TARGETS", "UTF8_STRING", "text/plain"}},
-        CasoPreferencia{"todoRechazado", {{"UTF8_STRING", std::nullopt}}, std::nullopt,
+                        "plano",
+                        {"TARGETS", "UTF8_STRING", "text/plain"}},
+        CasoPreferencia{"todoRechazado",
+                        {{"UTF8_STRING", std::nullopt}},
+                        std::nullopt,
                         {"TARGETS", "UTF8_STRING"}},
         CasoPreferencia{"sinTexto", {{"image/png", bytes("x")}}, std::nullopt, {"TARGETS"}}),
     [](const auto& info) { return info.param.nombre; });
@@ -270,7 +358,8 @@ TEST_F(PortapapelesX11, LoConfidencialSeReconoceSinLeerNada) {
     ASSERT_TRUE(tipos.has_value());
     EXPECT_EQ(*tipos, (std::vector<std::string>{tTexto, tOculto}));
     const std::set<std::string> conjunto(tipos->begin(), tipos->end());
-    EXPECT_EQ(Captura::motivoParaNoLeer(conjunto, std::nullopt, opciones()), MotivoIgnorado::confidencial);
+    EXPECT_EQ(Captura::motivoParaNoLeer(conjunto, std::nullopt, opciones()),
+              MotivoIgnorado::confidencial);
     // Ni el texto ni la propia marca se pidieron: solo la lista de destinos.
     EXPECT_EQ(p.datos(tOculto), std::nullopt);
     EXPECT_EQ(dueno.pedidos(), std::vector<std::string>{"TARGETS"});
@@ -312,8 +401,8 @@ TEST_F(PortapapelesX11, LasPiezasEscritasLasLeeXclipIntactas) {
     const auto lista = leerConXclip("TARGETS");
     ASSERT_TRUE(lista.has_value());
     const std::string destinos = cadena(*lista);
-    for (const auto* d : {"UTF8_STRING\n", "text/plain\n", "text/rtf\n", "application/rtf\n", "text/html\n",
-                          "image/png\n", "application/x-rebisco-prueba\n"})
+    for (const auto* d : {"UTF8_STRING\n", "text/plain\n", "text/rtf\n", "application/rtf\n",
+                          "text/html\n", "image/png\n", "application/x-rebisco-prueba\n"})
         EXPECT_NE(destinos.find(d), std::string::npos) << d << " falta en:\n" << destinos;
     // Los bytes PNG van tal cual: Qt no ofrece conversiones a otros formatos de imagen.
     for (const auto* d : {"image/bmp", "image/jpeg", "application/x-qt-image", "image/tiff"})
@@ -331,7 +420,9 @@ TEST_F(PortapapelesX11, ElTextoEscritoLoLeeXclip) {
 
 TEST_F(PortapapelesX11, LosArchivosEscritosSonUrlsParaLosGestoresDeArchivos) {
     auto& p = pp();
-    const std::vector<fs::path> rutas{"/tmp/una carpeta/\xc3\xb1" "and\xc3\xba.txt", "/tmp/x#y%z"};
+    const std::vector<fs::path> rutas{"/tmp/una carpeta/\xc3\xb1"
+                                      "and\xc3\xba.txt",
+                                      "/tmp/x#y%z"};
     ASSERT_TRUE(p.escribirArchivos(rutas));
     EXPECT_EQ(leerConXclip("text/uri-list"),
               bytes("file:///tmp/una%20carpeta/%C3%B1and%C3%BA.txt\r\nfile:///tmp/x%23y%25z\r\n"));
@@ -347,15 +438,17 @@ TEST_F(PortapapelesX11, LosArchivosEscritosSonUrlsParaLosGestoresDeArchivos) {
 
 TEST_F(PortapapelesX11, UnRecorteEscritoSeReleeIgualDesdeEsteProceso) {
     auto& p = pp();
-    LecturaPortapapeles original{
-        .tipos = {tTexto, tRtf, tHtml},
-        .datos = {{tTexto, bytes("uno \xc3\xb1")}, {tRtf, bytes("{\\rtf1 uno}")}, {tHtml, bytes("<i>uno</i>")}}};
+    LecturaPortapapeles original{.tipos = {tTexto, tRtf, tHtml},
+                                 .datos = {{tTexto, bytes("uno \xc3\xb1")},
+                                           {tRtf, bytes("{\\rtf1 uno}")},
+                                           {tHtml, bytes("<i>uno</i>")}}};
     const auto r = Captura::interpretar(original, opciones());
     ASSERT_TRUE(std::holds_alternative<RecorteNuevo>(r));
     const auto& recorte = std::get<RecorteNuevo>(r);
 
     std::vector<plataforma::Pieza> piezas;
-    for (const auto& rep : recorte.representaciones) piezas.push_back({rep.tipo, rep.datos});
+    for (const auto& rep : recorte.representaciones)
+        piezas.push_back({rep.tipo, rep.datos});
     ASSERT_TRUE(p.escribirPiezas(piezas));
 
     QElapsedTimer reloj;
@@ -400,10 +493,14 @@ TEST_F(PortapapelesX11, ElContadorSeMueveConCadaCopiaYCadaEscritura) {
     // atrasado que haría capturar lo que acabamos de escribir.
     const std::vector<std::pair<std::string, std::function<void()>>> escrituras{
         {"texto", [&] { ASSERT_TRUE(p.escribirTexto("tres")); }},
-        {"piezas", [&] { ASSERT_TRUE(p.escribirPiezas({{tHtml, bytes("<b>4</b>")}})); }},
+        {"piezas",
+         [&] {
+             ASSERT_TRUE(p.escribirPiezas({{tHtml, bytes("<b>4</b>")}}));
+         }},
         {"archivos", [&] { ASSERT_TRUE(p.escribirArchivos({"/tmp/cinco"})); }},
         {"vaciar", [&] { p.vaciar(); }},
-        {"vaciarYEscribir", [&] {
+        {"vaciarYEscribir",
+         [&] {
              p.vaciar();
              ASSERT_TRUE(p.escribirTexto("tras vaciar"));
          }},
@@ -506,7 +603,9 @@ TEST_F(PortapapelesX11, UnDuenoMudoNoCongelaLaLectura) {
 
 TEST_F(PortapapelesX11, UnDuenoQueCallaTrasLaListaSoloHaceEsperarUnaVez) {
     auto& p = pp();
-    DuenoXcb dueno({{"UTF8_STRING", bytes("a")}, {"text/html", bytes("<b>a</b>")}, {"image/png", pngPequeno()}},
+    DuenoXcb dueno({{"UTF8_STRING", bytes("a")},
+                    {"text/html", bytes("<b>a</b>")},
+                    {"image/png", pngPequeno()}},
                    DuenoXcb::Modo::soloDestinos);
 
     QElapsedTimer reloj;
@@ -546,7 +645,8 @@ TEST_F(PortapapelesX11, TrozosIncrDeUnDuenoHechoAMano) {
     // Trozos desiguales (el último más corto) y un tipo declarado distinto del destino.
     auto& p = pp();
     Bytes html;
-    for (int i = 0; i < 5000; ++i) html.push_back(static_cast<std::uint8_t>('a' + i % 26));
+    for (int i = 0; i < 5000; ++i)
+        html.push_back(static_cast<std::uint8_t>('a' + i % 26));
     DuenoXcb dueno({{"UTF8_STRING", bytes("a\xc3\xb1o"), "UTF8_STRING", 0ms, 3},
                     {"text/html", html, "text/html", 0ms, 7}});
     const auto incr = deX11(p).transferenciasIncrementales();
@@ -588,7 +688,8 @@ TEST_F(PortapapelesX11, UnaImagenGrandeLlegaEnteraPorTrozos) {
     reloj.start();
     const auto lectura = instantanea(p);
     const double total = segundos(reloj);
-    std::printf("[medida] instantánea PNG 1920x1080 de %zu bytes por xclip: %.3f s\n", png.size(), total);
+    std::printf("[medida] instantánea PNG 1920x1080 de %zu bytes por xclip: %.3f s\n", png.size(),
+                total);
 
     EXPECT_GT(deX11(p).transferenciasIncrementales(), incrAntes) << "xclip debía usar INCR";
     ASSERT_TRUE(lectura.datos.contains(tPng));
@@ -601,7 +702,8 @@ TEST_F(PortapapelesX11, UnaImagenGrandeLlegaEnteraPorTrozos) {
 
 TEST_F(PortapapelesX11, MedidaDeUnaInstantaneaDeTexto) {
     auto& p = pp();
-    const auto copia = copiarConXclip(p, "UTF8_STRING", bytes("un texto corriente de una l\xc3\xadnea"));
+    const auto copia =
+        copiarConXclip(p, "UTF8_STRING", bytes("un texto corriente de una l\xc3\xadnea"));
     QElapsedTimer reloj;
     reloj.start();
     const auto lectura = instantanea(p);

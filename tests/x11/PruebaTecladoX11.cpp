@@ -21,13 +21,15 @@ namespace {
 // Códigos X (evdev + 8) de las teclas que se capturan en las pruebas.
 constexpr xcb_keycode_t teclaV = 55, teclaF18 = 196, teclaF19 = 197;
 constexpr std::uint16_t mayusculasSuper = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_4;
-constexpr std::uint16_t cuatro = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
+constexpr std::uint16_t cuatro =
+    XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 constexpr int f18 = 79, f19 = 80, todos = 6912;
 
 // Otra aplicación que captura combinaciones en la raíz con su propia conexión.
 class OtroCliente {
 public:
-    OtroCliente() : conexion(xcb_connect(nullptr, nullptr)) {
+    OtroCliente()
+        : conexion(xcb_connect(nullptr, nullptr)) {
         raiz = xcb_setup_roots_iterator(xcb_get_setup(conexion)).data->root;
     }
     ~OtroCliente() { xcb_disconnect(conexion); }
@@ -35,8 +37,8 @@ public:
     OtroCliente& operator=(const OtroCliente&) = delete;
 
     bool capturar(xcb_keycode_t tecla, std::uint16_t modificadores) {
-        auto galleta = xcb_grab_key_checked(conexion, 1, raiz, modificadores, tecla, XCB_GRAB_MODE_ASYNC,
-                                            XCB_GRAB_MODE_ASYNC);
+        auto galleta = xcb_grab_key_checked(conexion, 1, raiz, modificadores, tecla,
+                                            XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
         xcb_generic_error_t* error = xcb_request_check(conexion, galleta);
         std::free(error);
         return error == nullptr;
@@ -47,7 +49,9 @@ private:
     xcb_window_t raiz;
 };
 
-bool distribucion(const QStringList& argumentos) { return ejecutar("setxkbmap", argumentos) == 0; }
+bool distribucion(const QStringList& argumentos) {
+    return ejecutar("setxkbmap", argumentos) == 0;
+}
 
 // El campo de texto de otra aplicación, y lo que contiene.
 class Campo {
@@ -76,7 +80,8 @@ private:
         while (proceso.canReadLine()) {
             const QByteArray linea = proceso.readLine().trimmed();
             if (linea == "listo") preparado = true;
-            if (linea.startsWith("texto")) contenido = QByteArray::fromPercentEncoding(linea.mid(6)).toStdString();
+            if (linea.startsWith("texto"))
+                contenido = QByteArray::fromPercentEncoding(linea.mid(6)).toStdString();
         }
     }
 
@@ -140,21 +145,26 @@ TEST_F(TecladoX11, NombresEnLaDistribucionActual) {
         int codigo;
         const char* nombre;
     };
-    const Caso casos[] = {
-        {"us", 9, "V"},    {"us", 0, "A"},     {"us", 27, "-"},  {"us", 49, "Espacio"}, {"us", 47, "."},
-        {"us", 50, "`"},   {"us", 82, "Tecla 82"}, // el 0 del teclado numérico, sin Bloq Num, no escribe
-        {"dvorak", 9, "K"}, {"dvorak", 47, "V"}, {"dvorak", 0, "A"},
-        {"es", 41, "Ñ"},   {"es", 9, "V"},
-        {"de", 6, "Y"},    {"de", 16, "Z"},
-    };
+    const Caso
+        casos[] =
+            {
+                {"us", 9, "V"},         {"us", 0, "A"},      {"us", 27, "-"},
+                {"us", 49, "Espacio"},  {"us", 47, "."},     {"us", 50, "`"},
+                {"us", 82, "Tecla 82"}, // el 0 del teclado numérico, sin Bloq Num, no escribe
+                {"dvorak", 9, "K"},     {"dvorak", 47, "V"}, {"dvorak", 0, "A"},
+                {"es", 41, "Ñ"},        {"es", 9, "V"},      {"de", 6, "Y"},
+                {"de", 16, "Z"},
+            };
     for (const auto& caso : casos) {
         SCOPED_TRACE(testing::Message() << caso.capa << " " << caso.codigo);
-        const QStringList argumentos = QString(caso.capa) == "dvorak" ? QStringList{"us", "-variant", "dvorak"}
-                                                                       : QStringList{caso.capa};
+        const QStringList argumentos = QString(caso.capa) == "dvorak"
+                                           ? QStringList{"us", "-variant", "dvorak"}
+                                           : QStringList{caso.capa};
         ASSERT_TRUE(distribucion(argumentos));
         // El aviso de XKB llega por su conexión cuando el servidor lo manda.
         const auto esperado = QString::fromUtf8(caso.nombre);
-        EXPECT_TRUE(procesarHasta([&] { return Teclas::nombre(teclado, caso.codigo) == esperado; }, 3s))
+        EXPECT_TRUE(
+            procesarHasta([&] { return Teclas::nombre(teclado, caso.codigo) == esperado; }, 3s))
             << Teclas::nombre(teclado, caso.codigo).toStdString();
     }
     EXPECT_EQ(teclado.codigoDeEvento(55), 9);
@@ -171,8 +181,8 @@ TEST_F(TecladoX11, LosAtajosDeLasAplicacionesSiguenALaDistribucion) {
         bool usada;
     };
     const Caso estadounidense[] = {
-        {8, 4096, true},  {9, 4096, true},   {8, 4096 | 512, true}, {114, 512, true},
-        {9, 768, false},  {8, 2048, false},  {34, 4096, false},
+        {8, 4096, true}, {9, 4096, true},  {8, 4096 | 512, true}, {114, 512, true},
+        {9, 768, false}, {8, 2048, false}, {34, 4096, false},
     };
     for (const auto& caso : estadounidense)
         EXPECT_EQ(Teclas::usadaPorMacOS(teclado, caso.codigo, caso.modificadores), caso.usada)
@@ -304,7 +314,9 @@ struct CasoPegado {
     bool conMayusculas;
 };
 
-void PrintTo(const CasoPegado& caso, std::ostream* salida) { *salida << caso.nombre; }
+void PrintTo(const CasoPegado& caso, std::ostream* salida) {
+    *salida << caso.nombre;
+}
 
 class Pegado : public TecladoX11, public testing::WithParamInterface<CasoPegado> {};
 
@@ -335,11 +347,10 @@ TEST_P(Pegado, ElegirPegaEnElCampoDeOtraAplicacion) {
     EXPECT_EQ(xclip.readAllStandardOutput().toStdString(), "pegado desde rebisco");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    X11, Pegado,
-    testing::Values(CasoPegado{"estadounidense", {"us"}, false},
-                    CasoPegado{"con_mayusculas_pulsada", {"us"}, true},
-                    CasoPegado{"dvorak", {"us", "-variant", "dvorak"}, false}),
-    [](const auto& info) { return std::string(info.param.nombre); });
+INSTANTIATE_TEST_SUITE_P(X11, Pegado,
+                         testing::Values(CasoPegado{"estadounidense", {"us"}, false},
+                                         CasoPegado{"con_mayusculas_pulsada", {"us"}, true},
+                                         CasoPegado{"dvorak", {"us", "-variant", "dvorak"}, false}),
+                         [](const auto& info) { return std::string(info.param.nombre); });
 
 } // namespace

@@ -10,7 +10,9 @@ namespace fs = std::filesystem;
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-Bytes b(std::string_view s) { return Bytes(s.begin(), s.end()); }
+Bytes b(std::string_view s) {
+    return Bytes(s.begin(), s.end());
+}
 
 const std::string tTexto(tipos::texto);
 const std::string tRtf(tipos::rtf);
@@ -35,35 +37,45 @@ TEST_P(Destinos, SeAnuncianConElIdentificadorDelNucleo) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tabla, Destinos,
-    testing::Values(CasoDestino{"UTF8_STRING", tTexto}, CasoDestino{"STRING", tTexto},
-                    CasoDestino{"TEXT", tTexto}, CasoDestino{"COMPOUND_TEXT", tTexto},
-                    CasoDestino{"text/plain", tTexto}, CasoDestino{"text/plain;charset=utf-8", tTexto},
-                    CasoDestino{"text/plain; charset=UTF-8", tTexto},
-                    // Otra codificación no es el texto UTF-8: se anuncia tal cual.
-                    CasoDestino{"text/plain;charset=utf-16", "text/plain;charset=utf-16"},
-                    CasoDestino{"text/rtf", tRtf}, CasoDestino{"application/rtf", tRtf},
-                    CasoDestino{"text/html", tHtml}, CasoDestino{"image/png", tPng},
-                    CasoDestino{"image/tiff", tTiff}, CasoDestino{"text/uri-list", tArchivo},
-                    CasoDestino{"x-special/gnome-copied-files", tArchivo},
-                    CasoDestino{"x-kde-passwordManagerHint", tOculto},
-                    CasoDestino{"image/jpeg", "image/jpeg"},
-                    CasoDestino{"chromium/x-web-custom-data", "chromium/x-web-custom-data"},
-                    CasoDestino{"TARGETS", std::nullopt}, CasoDestino{"TIMESTAMP", std::nullopt},
-                    CasoDestino{"MULTIPLE", std::nullopt}, CasoDestino{"SAVE_TARGETS", std::nullopt},
-                    CasoDestino{"DELETE", std::nullopt}, CasoDestino{"INSERT_PROPERTY", std::nullopt},
-                    CasoDestino{"INSERT_SELECTION", std::nullopt}, CasoDestino{"LENGTH", std::nullopt},
-                    CasoDestino{"PIXMAP", std::nullopt}, CasoDestino{"", std::nullopt}));
+    testing::Values(
+        CasoDestino{"UTF8_STRING", tTexto}, CasoDestino{"STRING", tTexto},
+        CasoDestino{"TEXT", tTexto}, CasoDestino{"COMPOUND_TEXT", tTexto},
+        CasoDestino{"text/plain", tTexto}, CasoDestino{"text/plain;charset=utf-8", tTexto},
+        CasoDestino{"text/plain; charset=UTF-8", tTexto},
+        // Otra codificación no es el texto UTF-8: se anuncia tal cual.
+        CasoDestino{"text/plain;charset=utf-16", "text/plain;charset=utf-16"},
+        CasoDestino{"text/rtf", tRtf}, CasoDestino{"application/rtf", tRtf},
+        CasoDestino{"text/html", tHtml}, CasoDestino{"image/png", tPng},
+        CasoDestino{"image/tiff", tTiff}, CasoDestino{"text/uri-list", tArchivo},
+        CasoDestino{"x-special/gnome-copied-files", tArchivo},
+        CasoDestino{"x-kde-passwordManagerHint", tOculto}, CasoDestino{"image/jpeg", "image/jpeg"},
+        CasoDestino{"chromium/x-web-custom-data", "chromium/x-web-custom-data"},
+        CasoDestino{"TARGETS", std::nullopt}, CasoDestino{"TIMESTAMP", std::nullopt},
+        CasoDestino{"MULTIPLE", std::nullopt}, CasoDestino{"SAVE_TARGETS", std::nullopt},
+        CasoDestino{"DELETE", std::nullopt}, CasoDestino{"INSERT_PROPERTY", std::nullopt},
+        CasoDestino{"INSERT_SELECTION", std::nullopt}, CasoDestino{"LENGTH", std::nullopt},
+        CasoDestino{"PIXMAP", std::nullopt}, CasoDestino{"", std::nullopt}));
 
 TEST(Identificadores, EnOrdenSinRepetirNiPseudodestinos) {
-    const std::vector<std::string> destinos{
-        "TARGETS",       "TIMESTAMP",     "MULTIPLE",        "SAVE_TARGETS",
-        "UTF8_STRING",   "STRING",        "text/plain",      "text/html",
-        "image/png",     "text/uri-list", "x-special/gnome-copied-files",
-        "x-kde-passwordManagerHint", "application/x-propio", "text/rtf", "application/rtf",
-        "application/x-propio"};
+    const std::vector<std::string> destinos{"TARGETS",
+                                            "TIMESTAMP",
+                                            "MULTIPLE",
+                                            "SAVE_TARGETS",
+                                            "UTF8_STRING",
+                                            "STRING",
+                                            "text/plain",
+                                            "text/html",
+                                            "image/png",
+                                            "text/uri-list",
+                                            "x-special/gnome-copied-files",
+                                            "x-kde-passwordManagerHint",
+                                            "application/x-propio",
+                                            "text/rtf",
+                                            "application/rtf",
+                                            "application/x-propio"};
     EXPECT_EQ(tipos::identificadores(destinos),
-              (std::vector<std::string>{tTexto, tHtml, tPng, tArchivo, tOculto, "application/x-propio",
-                                        tRtf}));
+              (std::vector<std::string>{tTexto, tHtml, tPng, tArchivo, tOculto,
+                                        "application/x-propio", tRtf}));
     EXPECT_TRUE(tipos::identificadores({"TARGETS", "TIMESTAMP"}).empty());
 }
 
@@ -86,18 +98,21 @@ INSTANTIATE_TEST_SUITE_P(
         CasoLectura{tTexto,
                     {"TEXT", "STRING", "text/plain", "text/plain;charset=utf-8", "UTF8_STRING"},
                     {"UTF8_STRING", "text/plain;charset=utf-8", "text/plain", "STRING", "TEXT"}},
-        CasoLectura{tTexto, {"STRING", "text/plain;charset=UTF-8"}, {"text/plain;charset=UTF-8", "STRING"}},
+        CasoLectura{
+            tTexto, {"STRING", "text/plain;charset=UTF-8"}, {"text/plain;charset=UTF-8", "STRING"}},
         CasoLectura{tTexto, {"COMPOUND_TEXT", "TEXT"}, {"TEXT", "COMPOUND_TEXT"}},
         CasoLectura{tTexto, {"text/html", "image/png"}, {}},
         CasoLectura{tRtf, {"application/rtf", "text/rtf"}, {"text/rtf", "application/rtf"}},
         CasoLectura{tHtml, {"UTF8_STRING", "text/html"}, {"text/html"}},
         CasoLectura{tPng, {"image/jpeg", "image/png", "image/tiff"}, {"image/png"}},
         CasoLectura{tTiff, {"image/png", "image/tiff"}, {"image/tiff"}},
-        CasoLectura{tArchivo, {"x-special/gnome-copied-files", "text/uri-list"},
+        CasoLectura{tArchivo,
+                    {"x-special/gnome-copied-files", "text/uri-list"},
                     {"text/uri-list", "x-special/gnome-copied-files"}},
         // La marca de confidencial nunca se lee: basta con que esté anunciada.
         CasoLectura{tOculto, {"x-kde-passwordManagerHint"}, {}},
-        CasoLectura{"application/x-propio", {"UTF8_STRING", "application/x-propio"},
+        CasoLectura{"application/x-propio",
+                    {"UTF8_STRING", "application/x-propio"},
                     {"application/x-propio"}},
         CasoLectura{"application/x-propio", {"UTF8_STRING"}, {}},
         CasoLectura{"TARGETS", {"TARGETS"}, {}}));
@@ -141,15 +156,19 @@ TEST_P(TextoRecibido, SeDecodificaSegunElTipoDeclarado) {
 INSTANTIATE_TEST_SUITE_P(
     Tabla, TextoRecibido,
     testing::Values(
-        CasoTexto{"utf8", "UTF8_STRING", "UTF8_STRING", b("ca\xc3\xb1\xc3\xb3n"), "ca\xc3\xb1\xc3\xb3n"},
+        CasoTexto{"utf8", "UTF8_STRING", "UTF8_STRING", b("ca\xc3\xb1\xc3\xb3n"),
+                  "ca\xc3\xb1\xc3\xb3n"},
         CasoTexto{"latin1", "STRING", "STRING", b("ca\xf1\xf3n"), "ca\xc3\xb1\xc3\xb3n"},
         // El tipo declarado manda sobre el pedido.
         CasoTexto{"utf8PedidoContestaLatin1", "UTF8_STRING", "STRING", b("\xe9"), "\xc3\xa9"},
         CasoTexto{"textPlainUtf8", "text/plain", "text/plain", b("\xc3\xa9"), "\xc3\xa9"},
-        CasoTexto{"textPlainLatin1", "text/plain", "text/plain", b("\xe9t\xe9"), "\xc3\xa9t\xc3\xa9"},
-        CasoTexto{"nulFinal", "UTF8_STRING", "UTF8_STRING", Bytes{'h', 'o', 'l', 'a', 0, 0}, "hola"},
+        CasoTexto{"textPlainLatin1", "text/plain", "text/plain", b("\xe9t\xe9"),
+                  "\xc3\xa9t\xc3\xa9"},
+        CasoTexto{"nulFinal", "UTF8_STRING", "UTF8_STRING", Bytes{'h', 'o', 'l', 'a', 0, 0},
+                  "hola"},
         CasoTexto{"compoundAscii", "COMPOUND_TEXT", "COMPOUND_TEXT", b("hola"), "hola"},
-        CasoTexto{"compoundEscapes", "COMPOUND_TEXT", "COMPOUND_TEXT", b("\x1b-A\xe9"), std::nullopt},
+        CasoTexto{"compoundEscapes", "COMPOUND_TEXT", "COMPOUND_TEXT", b("\x1b-A\xe9"),
+                  std::nullopt},
         CasoTexto{"vacio", "UTF8_STRING", "UTF8_STRING", Bytes{}, ""}),
     [](const auto& info) { return info.param.nombre; });
 
@@ -161,17 +180,23 @@ struct CasoHtml {
 
 class HtmlRecibido : public testing::TestWithParam<CasoHtml> {};
 
-TEST_P(HtmlRecibido, QuedaEnUtf8) { EXPECT_EQ(tipos::htmlEnUtf8(GetParam().entrada), GetParam().salida); }
+TEST_P(HtmlRecibido, QuedaEnUtf8) {
+    EXPECT_EQ(tipos::htmlEnUtf8(GetParam().entrada), GetParam().salida);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Tabla, HtmlRecibido,
-    testing::Values(
-        CasoHtml{"utf8SinTocar", b("<b>\xc3\xa9</b>"), b("<b>\xc3\xa9</b>")},
-        CasoHtml{"utf16leConBom", Bytes{0xFF, 0xFE, '<', 0, 'b', 0, '>', 0, 0xE9, 0}, b("<b>\xc3\xa9")},
-        CasoHtml{"utf16beConBom", Bytes{0xFE, 0xFF, 0, '<', 0, 'i', 0x20, 0xAC}, b("<i\xe2\x82\xac")},
-        CasoHtml{"utf16leSinBom", Bytes{'<', 0, 'p', 0, '>', 0}, b("<p>")},
-        CasoHtml{"paresSustitutos", Bytes{0xFF, 0xFE, 0x3D, 0xD8, 0x00, 0xDE}, b("\xf0\x9f\x98\x80")},
-        CasoHtml{"sustitutoSuelto", Bytes{0xFF, 0xFE, 0x00, 0xDC, 'a', 0}, b("\xef\xbf\xbd" "a")}),
+    testing::Values(CasoHtml{"utf8SinTocar", b("<b>\xc3\xa9</b>"), b("<b>\xc3\xa9</b>")},
+                    CasoHtml{"utf16leConBom", Bytes{0xFF, 0xFE, '<', 0, 'b', 0, '>', 0, 0xE9, 0},
+                             b("<b>\xc3\xa9")},
+                    CasoHtml{"utf16beConBom", Bytes{0xFE, 0xFF, 0, '<', 0, 'i', 0x20, 0xAC},
+                             b("<i\xe2\x82\xac")},
+                    CasoHtml{"utf16leSinBom", Bytes{'<', 0, 'p', 0, '>', 0}, b("<p>")},
+                    CasoHtml{"paresSustitutos", Bytes{0xFF, 0xFE, 0x3D, 0xD8, 0x00, 0xDE},
+                             b("\xf0\x9f\x98\x80")},
+                    CasoHtml{"sustitutoSuelto", Bytes{0xFF, 0xFE, 0x00, 0xDC, 'a', 0},
+                             b("\xef\xbf\xbd"
+                               "a")}),
     [](const auto& info) { return info.param.nombre; });
 
 struct CasoUris {
@@ -190,32 +215,46 @@ TEST_P(ListaDeUris, DaLasRutasLocalesEnOrden) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tabla, ListaDeUris,
-    testing::Values(
-        CasoUris{"dos", "file:///tmp/a.txt\r\nfile:///tmp/b.txt\r\n", false, {"/tmp/a.txt", "/tmp/b.txt"}},
-        CasoUris{"sinFinDeLinea", "file:///tmp/a", false, {"/tmp/a"}},
-        CasoUris{"porcentajes", "file:///tmp/a%20b/%C3%B1%2523.txt", false, {"/tmp/a b/\xc3\xb1%23.txt"}},
-        CasoUris{"porcentajeRoto", "file:///tmp/100%ZZ%4", false, {"/tmp/100%ZZ%4"}},
-        CasoUris{"comentariosYBlancos", "# copiado\r\n\r\n  file:///x  \r\n", false, {"/x"}},
-        CasoUris{"anfitriones", "file://localhost/a\nfile://MiMaquina/b\nfile://otra/c\n", false, {"/a", "/b"}},
-        CasoUris{"unaBarra", "file:/home/u/x", false, {"/home/u/x"}},
-        CasoUris{"soloWeb", "https://ejemplo.org/\nmailto:a@b.c\n", false, {}},
-        CasoUris{"mezcla", "https://ejemplo.org/\nFILE:///y\n", false, {"/y"}},
-        CasoUris{"fragmentoFuera", "file:///tmp/a%23b#frag\nfile:///tmp/q?x=1", false, {"/tmp/a#b", "/tmp/q"}},
-        CasoUris{"sinRuta", "file://\nfile://localhost\n", false, {}},
-        CasoUris{"gnomeCopiar", "copy\nfile:///a\nfile:///b", true, {"/a", "/b"}},
-        CasoUris{"gnomeCortar", "cut\nfile:///a", true, {"/a"}},
-        // Sin la palabra inicial, la primera línea también es una URL.
-        CasoUris{"gnomeSinOrden", "file:///a\nfile:///b", true, {"/a", "/b"}},
-        // En text/uri-list, "copy" no es una URL.
-        CasoUris{"copyNoEsUri", "copy\nfile:///a", false, {"/a"}}),
+    testing::Values(CasoUris{"dos",
+                             "file:///tmp/a.txt\r\nfile:///tmp/b.txt\r\n",
+                             false,
+                             {"/tmp/a.txt", "/tmp/b.txt"}},
+                    CasoUris{"sinFinDeLinea", "file:///tmp/a", false, {"/tmp/a"}},
+                    CasoUris{"porcentajes",
+                             "file:///tmp/a%20b/%C3%B1%2523.txt",
+                             false,
+                             {"/tmp/a b/\xc3\xb1%23.txt"}},
+                    CasoUris{"porcentajeRoto", "file:///tmp/100%ZZ%4", false, {"/tmp/100%ZZ%4"}},
+                    CasoUris{
+                        "comentariosYBlancos", "# copiado\r\n\r\n  file:///x  \r\n", false, {"/x"}},
+                    CasoUris{"anfitriones",
+                             "file://localhost/a\nfile://MiMaquina/b\nfile://otra/c\n",
+                             false,
+                             {"/a", "/b"}},
+                    CasoUris{"unaBarra", "file:/home/u/x", false, {"/home/u/x"}},
+                    CasoUris{"soloWeb", "https://ejemplo.org/\nmailto:a@b.c\n", false, {}},
+                    CasoUris{"mezcla", "https://ejemplo.org/\nFILE:///y\n", false, {"/y"}},
+                    CasoUris{"fragmentoFuera",
+                             "file:///tmp/a%23b#frag\nfile:///tmp/q?x=1",
+                             false,
+                             {"/tmp/a#b", "/tmp/q"}},
+                    CasoUris{"sinRuta", "file://\nfile://localhost\n", false, {}},
+                    CasoUris{"gnomeCopiar", "copy\nfile:///a\nfile:///b", true, {"/a", "/b"}},
+                    CasoUris{"gnomeCortar", "cut\nfile:///a", true, {"/a"}},
+                    // Sin la palabra inicial, la primera línea también es una URL.
+                    CasoUris{"gnomeSinOrden", "file:///a\nfile:///b", true, {"/a", "/b"}},
+                    // En text/uri-list, "copy" no es una URL.
+                    CasoUris{"copyNoEsUri", "copy\nfile:///a", false, {"/a"}}),
     [](const auto& info) { return info.param.nombre; });
 
 TEST(UriDeRuta, EscapaLoInseguroYVuelveIgual) {
-    EXPECT_EQ(tipos::uriDeRuta("/tmp/a b/\xc3\xb1#?%.txt"), "file:///tmp/a%20b/%C3%B1%23%3F%25.txt");
-    const std::vector<fs::path> rutas{"/tmp/a b", "/tmp/\xc3\xb1", "/x#y?z%w", "/l\nm", "/raro\xff\x01",
-                                      "/tmp/nada-especial_1.2~"};
+    EXPECT_EQ(tipos::uriDeRuta("/tmp/a b/\xc3\xb1#?%.txt"),
+              "file:///tmp/a%20b/%C3%B1%23%3F%25.txt");
+    const std::vector<fs::path> rutas{"/tmp/a b", "/tmp/\xc3\xb1", "/x#y?z%w",
+                                      "/l\nm",    "/raro\xff\x01", "/tmp/nada-especial_1.2~"};
     std::string lista;
-    for (const auto& r : rutas) lista += tipos::uriDeRuta(r) + "\r\n";
+    for (const auto& r : rutas)
+        lista += tipos::uriDeRuta(r) + "\r\n";
     EXPECT_EQ(tipos::rutasDeUris(lista, false), rutas);
 }
 
@@ -241,20 +280,52 @@ TEST_P(Entradas, SeLeeElGrupoPrincipal) {
 INSTANTIATE_TEST_SUITE_P(
     Tabla, Entradas,
     testing::Values(
-        CasoEntrada{"simple", "[Desktop Entry]\nType=Application\nName=Editor\n", {}, "Editor", std::nullopt, false},
-        CasoEntrada{"traducido",
-                    "[Desktop Entry]\nName=Editor\nName[es]=Editor de textos\nName[es_MX]=Editor MX\n",
-                    {"es_ES", "es"}, "Editor de textos", std::nullopt, false},
-        CasoEntrada{"paisPrimero", "[Desktop Entry]\nName=E\nName[es]=Es\nName[es_MX]=Mx\n",
-                    {"es_MX", "es"}, "Mx", std::nullopt, false},
+        CasoEntrada{"simple",
+                    "[Desktop Entry]\nType=Application\nName=Editor\n",
+                    {},
+                    "Editor",
+                    std::nullopt,
+                    false},
+        CasoEntrada{
+            "traducido",
+            "[Desktop Entry]\nName=Editor\nName[es]=Editor de textos\nName[es_MX]=Editor MX\n",
+            {"es_ES", "es"},
+            "Editor de textos",
+            std::nullopt,
+            false},
+        CasoEntrada{"paisPrimero",
+                    "[Desktop Entry]\nName=E\nName[es]=Es\nName[es_MX]=Mx\n",
+                    {"es_MX", "es"},
+                    "Mx",
+                    std::nullopt,
+                    false},
         CasoEntrada{"otroGrupoNoCuenta",
                     "# comentario\n[Desktop Action nueva]\nName=Ventana nueva\n[Desktop Entry]\n"
                     "Name = Navegador \nStartupWMClass=Navegador-bin\n",
-                    {}, "Navegador", "Navegador-bin", false},
-        CasoEntrada{"escapes", "[Desktop Entry]\nName=Uno\\sDos\\\\Tres\n", {}, "Uno Dos\\Tres", std::nullopt, false},
-        CasoEntrada{"oculta", "[Desktop Entry]\nName=Vieja\nHidden=true\n", {}, "Vieja", std::nullopt, true},
-        CasoEntrada{"sinNombre", "[Desktop Entry]\nType=Application\n", {"es"}, std::nullopt, std::nullopt, false},
-        CasoEntrada{"retornoDeCarro", "[Desktop Entry]\r\nName=Win\r\n", {}, "Win", std::nullopt, false}),
+                    {},
+                    "Navegador",
+                    "Navegador-bin",
+                    false},
+        CasoEntrada{"escapes",
+                    "[Desktop Entry]\nName=Uno\\sDos\\\\Tres\n",
+                    {},
+                    "Uno Dos\\Tres",
+                    std::nullopt,
+                    false},
+        CasoEntrada{"oculta",
+                    "[Desktop Entry]\nName=Vieja\nHidden=true\n",
+                    {},
+                    "Vieja",
+                    std::nullopt,
+                    true},
+        CasoEntrada{"sinNombre",
+                    "[Desktop Entry]\nType=Application\n",
+                    {"es"},
+                    std::nullopt,
+                    std::nullopt,
+                    false},
+        CasoEntrada{
+            "retornoDeCarro", "[Desktop Entry]\r\nName=Win\r\n", {}, "Win", std::nullopt, false}),
     [](const auto& info) { return info.param.nombre; });
 
 TEST(Idiomas, DeLoConcretoALoGeneral) {

@@ -18,8 +18,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <type_traits>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 namespace rebisco {
@@ -35,7 +35,8 @@ class EstadoApp : public QObject {
     Q_PROPERTY(rebisco::ListaRecortes recortes READ recortes NOTIFY cambioRecortes)
     Q_PROPERTY(rebisco::ListaRecortes recientes READ recientes NOTIFY cambioRecientes)
     Q_PROPERTY(QString busqueda READ busqueda NOTIFY cambioBusqueda)
-    Q_PROPERTY(std::optional<std::int64_t> seleccion READ seleccion WRITE ponerSeleccion NOTIFY cambioSeleccion)
+    Q_PROPERTY(std::optional<std::int64_t> seleccion READ seleccion WRITE ponerSeleccion NOTIFY
+                   cambioSeleccion)
     Q_PROPERTY(qint64 total READ total NOTIFY cambioTotal)
     Q_PROPERTY(qint64 bytesTotales READ bytesTotales NOTIFY cambioBytesTotales)
     Q_PROPERTY(std::optional<QString> aviso READ aviso NOTIFY cambioAviso)
@@ -44,10 +45,13 @@ class EstadoApp : public QObject {
     Q_PROPERTY(rebisco::AccesoPortapapeles acceso READ acceso NOTIFY cambioAcceso)
     Q_PROPERTY(bool puedePegar READ puedePegar NOTIFY cambioPuedePegar)
     Q_PROPERTY(QString atajoTexto READ atajoTexto NOTIFY cambioAtajoTexto)
-    Q_PROPERTY(std::optional<rebisco::ProblemaAtajo> problemaAtajo READ problemaAtajo NOTIFY cambioProblemaAtajo)
+    Q_PROPERTY(std::optional<rebisco::ProblemaAtajo> problemaAtajo READ problemaAtajo NOTIFY
+                   cambioProblemaAtajo)
     Q_PROPERTY(bool grabandoAtajo READ grabandoAtajo NOTIFY cambioGrabandoAtajo)
-    Q_PROPERTY(std::optional<QString> rechazoAtajo READ rechazoAtajo WRITE ponerRechazoAtajo NOTIFY cambioRechazoAtajo)
-    Q_PROPERTY(rebisco::PestanaAjustes pestanaAjustes READ pestanaAjustes WRITE ponerPestanaAjustes NOTIFY cambioPestanaAjustes)
+    Q_PROPERTY(std::optional<QString> rechazoAtajo READ rechazoAtajo WRITE ponerRechazoAtajo NOTIFY
+                   cambioRechazoAtajo)
+    Q_PROPERTY(rebisco::PestanaAjustes pestanaAjustes READ pestanaAjustes WRITE ponerPestanaAjustes
+                   NOTIFY cambioPestanaAjustes)
 
 public:
     // Los plazos fijos del programa; las pruebas pueden acortarlos.

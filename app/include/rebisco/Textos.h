@@ -11,6 +11,8 @@ inline QString localizable(const char* texto) {
     return QCoreApplication::translate("Localizable", texto);
 }
 
-inline QString deMenu(const char* texto) { return QCoreApplication::translate("Menu", texto); }
+inline QString deMenu(const char* texto) {
+    return QCoreApplication::translate("Menu", texto);
+}
 
 } // namespace rebisco

@@ -89,7 +89,9 @@ struct Recorte {
 };
 
 // La identidad de un recorte en las listas es su id, no su contenido.
-inline bool mismoRecorte(const Recorte& a, const Recorte& b) { return a.id == b.id; }
+inline bool mismoRecorte(const Recorte& a, const Recorte& b) {
+    return a.id == b.id;
+}
 
 struct PoliticaRetencion {
     std::optional<std::int64_t> maximoRecortes;

@@ -30,7 +30,9 @@ std::string_view recortado(std::string_view s) {
     return s;
 }
 
-char minuscula(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char minuscula(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool igualesSinMayusculas(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -349,16 +351,25 @@ std::string sinEscapesDeArchivo(std::string_view valor) {
         }
         const char c = valor[++i];
         switch (c) {
-        case 's': salida += ' '; break;
-        case 't': salida += '\t'; break;
-        case 'n': salida += '\n'; break;
-        case 'r': salida += '\r'; break;
-        case '\\': salida += '\\'; break;
+        case 's':
+            salida += ' ';
+            break;
+        case 't':
+            salida += '\t';
+            break;
+        case 'n':
+            salida += '\n';
+            break;
+        case 'r':
+            salida += '\r';
+            break;
+        case '\\':
+            salida += '\\';
+            break;
         case 'x':
             if (i + 2 < valor.size() && valorHex(valor[i + 1]) >= 0 &&
                 valorHex(valor[i + 2]) >= 0) {
-                salida += static_cast<char>(valorHex(valor[i + 1]) * 16 +
-                                            valorHex(valor[i + 2]));
+                salida += static_cast<char>(valorHex(valor[i + 1]) * 16 + valorHex(valor[i + 2]));
                 i += 2;
                 break;
             }
@@ -417,7 +428,8 @@ using Ajustes = std::unique_ptr<GSettings, LiberarAjustes>;
 using Claves = std::unique_ptr<gchar*, LiberarClaves>;
 
 constexpr std::string_view teclasMultimedia = "org.gnome.settings-daemon.plugins.media-keys";
-constexpr std::string_view teclaPropia = "org.gnome.settings-daemon.plugins.media-keys.custom-keybinding";
+constexpr std::string_view teclaPropia =
+    "org.gnome.settings-daemon.plugins.media-keys.custom-keybinding";
 
 // Las mismas condiciones que GSettings exige a una ruta; con otra abortaría.
 bool rutaValida(std::string_view ruta) {
@@ -445,7 +457,8 @@ std::vector<std::string> textosDe(GSettings* ajustes, GSettingsSchema* esquema, 
     if (!g_settings_schema_has_key(esquema, clave)) return textos;
     GSettingsSchemaKey* datos = g_settings_schema_get_key(esquema, clave);
     const GVariantType* tipo = g_settings_schema_key_get_value_type(datos);
-    const std::string_view firma(g_variant_type_peek_string(tipo), g_variant_type_get_string_length(tipo));
+    const std::string_view firma(g_variant_type_peek_string(tipo),
+                                 g_variant_type_get_string_length(tipo));
     const bool esTexto = firma == "s";
     const bool esLista = firma == "as";
     g_settings_schema_key_unref(datos);
@@ -456,14 +469,16 @@ std::vector<std::string> textosDe(GSettings* ajustes, GSettingsSchema* esquema, 
     } else {
         gsize cuantos = 0;
         const gchar** lista = g_variant_get_strv(valor, &cuantos);
-        for (gsize i = 0; i < cuantos; ++i) textos.emplace_back(lista[i]);
+        for (gsize i = 0; i < cuantos; ++i)
+            textos.emplace_back(lista[i]);
         g_free(lista);
     }
     g_variant_unref(valor);
     return textos;
 }
 
-void anadirAceleradores(const std::vector<std::string>& textos, std::vector<CombinacionEscritorio>& salida) {
+void anadirAceleradores(const std::vector<std::string>& textos,
+                        std::vector<CombinacionEscritorio>& salida) {
     for (const auto& texto : textos)
         if (const auto combinacion = desdeAceleradorGtk(texto)) salida.push_back(*combinacion);
 }
@@ -476,7 +491,8 @@ void leerEsquemaGnome(std::string_view id, std::vector<CombinacionEscritorio>& s
     for (gchar** clave = claves.get(); *clave; ++clave) {
         const auto textos = textosDe(ajustes.get(), esquema.get(), *clave);
         if (std::string_view(*clave) == "custom-keybindings") {
-            if (rutasPropias) rutasPropias->insert(rutasPropias->end(), textos.begin(), textos.end());
+            if (rutasPropias)
+                rutasPropias->insert(rutasPropias->end(), textos.begin(), textos.end());
             continue;
         }
         anadirAceleradores(textos, salida);
@@ -533,7 +549,8 @@ std::vector<CombinacionEscritorio> leerAtajosKde(std::string_view contenido) {
         const auto igual = linea.find('=');
         if (igual == std::string_view::npos) continue;
         if (claveSinMarcas(recortado(linea.substr(0, igual))) == "_k_friendly_name") continue;
-        const std::string activo = primerCampoDeLista(sinEscapesDeArchivo(recortado(linea.substr(igual + 1))));
+        const std::string activo =
+            primerCampoDeLista(sinEscapesDeArchivo(recortado(linea.substr(igual + 1))));
         std::string_view resto = activo;
         while (!resto.empty()) {
             const auto tab = resto.find('\t');
@@ -578,8 +595,8 @@ std::vector<CombinacionEscritorio> atajosKde() {
 
 std::vector<CombinacionEscritorio> atajosDeAplicaciones() {
     std::vector<CombinacionEscritorio> atajos;
-    for (const auto letra : {XKB_KEY_c, XKB_KEY_v, XKB_KEY_x, XKB_KEY_z, XKB_KEY_a, XKB_KEY_s, XKB_KEY_q,
-                             XKB_KEY_w, XKB_KEY_f, XKB_KEY_t, XKB_KEY_n})
+    for (const auto letra : {XKB_KEY_c, XKB_KEY_v, XKB_KEY_x, XKB_KEY_z, XKB_KEY_a, XKB_KEY_s,
+                             XKB_KEY_q, XKB_KEY_w, XKB_KEY_f, XKB_KEY_t, XKB_KEY_n})
         atajos.push_back({control, static_cast<std::uint32_t>(letra)});
     // Copiar y pegar de los terminales.
     atajos.push_back({control | mayusculas, XKB_KEY_c});
@@ -597,7 +614,8 @@ std::vector<CombinacionEscritorio> atajosDelEscritorio(std::string_view escritor
         const auto nombre = resto.substr(0, dos);
         resto = dos == std::string_view::npos ? std::string_view() : resto.substr(dos + 1);
         // Unity y Ubuntu usan los esquemas de GNOME.
-        if (contieneSinMayusculas(nombre, "GNOME") || nombre == "Unity" || nombre == "ubuntu") gnome = true;
+        if (contieneSinMayusculas(nombre, "GNOME") || nombre == "Unity" || nombre == "ubuntu")
+            gnome = true;
         if (nombre == "KDE") kde = true;
     }
     std::vector<CombinacionEscritorio> atajos;

@@ -22,13 +22,15 @@ constexpr xcb_keysym_t altIzquierda = 0xffe9, altDerecha = 0xffea;
 constexpr xcb_keysym_t superIzquierda = 0xffeb, superDerecha = 0xffec;
 
 // Lo que cuenta de un evento para reconocer la combinación: sin bloqueos ni botones.
-constexpr std::uint16_t modificadoresReales = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 |
-                                             XCB_MOD_MASK_2 | XCB_MOD_MASK_3 | XCB_MOD_MASK_4 |
-                                             XCB_MOD_MASK_5;
+constexpr std::uint16_t modificadoresReales = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL |
+                                              XCB_MOD_MASK_1 | XCB_MOD_MASK_2 | XCB_MOD_MASK_3 |
+                                              XCB_MOD_MASK_4 | XCB_MOD_MASK_5;
 
 } // namespace
 
-AtajosX11::AtajosX11(xcb_connection_t* conexionQt, xcb_window_t raiz) : conexion(conexionQt), raiz(raiz) {
+AtajosX11::AtajosX11(xcb_connection_t* conexionQt, xcb_window_t raiz)
+    : conexion(conexionQt)
+    , raiz(raiz) {
     if (const auto* xkb = xcb_get_extension_data(conexion, &xcb_xkb_id); xkb && xkb->present)
         primerEventoXkb = xkb->first_event;
     mascaras = preguntarMascaras();
@@ -37,7 +39,8 @@ AtajosX11::AtajosX11(xcb_connection_t* conexionQt, xcb_window_t raiz) : conexion
 
 AtajosX11::~AtajosX11() {
     if (auto* aplicacion = QCoreApplication::instance()) aplicacion->removeNativeEventFilter(this);
-    for (auto& [referencia, atajo] : atajos) soltar(atajo);
+    for (auto& [referencia, atajo] : atajos)
+        soltar(atajo);
     xcb_flush(conexion);
 }
 
@@ -47,15 +50,18 @@ ServicioAtajos::Referencia AtajosX11::instalarManejador(std::function<void()> al
     return referencia;
 }
 
-void AtajosX11::quitarManejador(Referencia manejador) { manejadores.erase(manejador); }
+void AtajosX11::quitarManejador(Referencia manejador) {
+    manejadores.erase(manejador);
+}
 
-std::optional<ServicioAtajos::Referencia> AtajosX11::registrar(std::uint32_t codigo, std::uint32_t modificadores,
-                                                               Referencia manejador) {
+std::optional<ServicioAtajos::Referencia>
+AtajosX11::registrar(std::uint32_t codigo, std::uint32_t modificadores, Referencia manejador) {
     // El servidor deja que un cliente capture dos veces lo mismo; aquí no: al retirar una,
     // la otra se quedaría sin captura.
     const auto mascara = static_cast<std::uint32_t>(Modificador::todos);
     for (const auto& [referencia, otro] : atajos)
-        if (otro.codigo == codigo && (otro.modificadores & mascara) == (modificadores & mascara)) return std::nullopt;
+        if (otro.codigo == codigo && (otro.modificadores & mascara) == (modificadores & mascara))
+            return std::nullopt;
     Atajo atajo{.codigo = codigo, .modificadores = modificadores, .manejador = manejador};
     if (!capturar(atajo)) return std::nullopt;
     auto referencia = siguiente++;
@@ -74,11 +80,13 @@ void AtajosX11::retirar(Referencia referencia) {
 AtajosX11::Mascaras AtajosX11::preguntarMascaras() {
     Mascaras encontradas;
     const xcb_setup_t* datos = xcb_get_setup(conexion);
-    auto* modificadores = xcb_get_modifier_mapping_reply(conexion, xcb_get_modifier_mapping(conexion), nullptr);
+    auto* modificadores =
+        xcb_get_modifier_mapping_reply(conexion, xcb_get_modifier_mapping(conexion), nullptr);
     auto* teclado = xcb_get_keyboard_mapping_reply(
         conexion,
-        xcb_get_keyboard_mapping(conexion, datos->min_keycode,
-                                 static_cast<std::uint8_t>(datos->max_keycode - datos->min_keycode + 1)),
+        xcb_get_keyboard_mapping(
+            conexion, datos->min_keycode,
+            static_cast<std::uint8_t>(datos->max_keycode - datos->min_keycode + 1)),
         nullptr);
     if (modificadores && teclado) {
         const xcb_keycode_t* teclas = xcb_get_modifier_mapping_keycodes(modificadores);
@@ -97,7 +105,8 @@ AtajosX11::Mascaras AtajosX11::preguntarMascaras() {
         for (int indice = 3; indice < 8; ++indice) {
             const auto bit = static_cast<std::uint16_t>(1u << indice);
             for (int j = 0; j < modificadores->keycodes_per_modifier; ++j) {
-                const xcb_keycode_t tecla = teclas[indice * modificadores->keycodes_per_modifier + j];
+                const xcb_keycode_t tecla =
+                    teclas[indice * modificadores->keycodes_per_modifier + j];
                 if (tecla == 0) continue;
                 if (!num && tiene(tecla, bloqNum, bloqNum)) num = bit;
                 if (!alt && tiene(tecla, altIzquierda, altDerecha)) alt = bit;
@@ -117,7 +126,8 @@ bool AtajosX11::capturar(Atajo& atajo) {
     atajo.teclas.clear();
     atajo.capturas.clear();
     for (int evdev : evdevDe(static_cast<int>(atajo.codigo)))
-        if (evdev + desplazamientoX <= 255) atajo.teclas.push_back(static_cast<xcb_keycode_t>(evdev + desplazamientoX));
+        if (evdev + desplazamientoX <= 255)
+            atajo.teclas.push_back(static_cast<xcb_keycode_t>(evdev + desplazamientoX));
     if (atajo.teclas.empty()) return false;
 
     std::uint16_t mascara = 0;
@@ -129,20 +139,22 @@ bool AtajosX11::capturar(Atajo& atajo) {
 
     // Con Bloq Mayús o Bloq Num puestos el servidor ve otros modificadores: una captura por
     // cada combinación de bloqueos.
-    const std::uint16_t bloqueos[] = {0, XCB_MOD_MASK_LOCK, mascaras.bloqNum,
-                                      static_cast<std::uint16_t>(XCB_MOD_MASK_LOCK | mascaras.bloqNum)};
+    const std::uint16_t bloqueos[] = {
+        0, XCB_MOD_MASK_LOCK, mascaras.bloqNum,
+        static_cast<std::uint16_t>(XCB_MOD_MASK_LOCK | mascaras.bloqNum)};
     std::vector<std::pair<Captura, xcb_void_cookie_t>> pedidas;
     for (auto tecla : atajo.teclas) {
         for (auto bloqueo : bloqueos) {
             const auto conBloqueo = static_cast<std::uint16_t>(mascara | bloqueo);
             bool repetida = false;
-            for (const auto& [captura, galleta] : pedidas) repetida = repetida || captura == Captura{tecla, conBloqueo};
+            for (const auto& [captura, galleta] : pedidas)
+                repetida = repetida || captura == Captura{tecla, conBloqueo};
             if (repetida) continue;
             // owner_events = 0: con una ventana propia delante, la pulsación sigue llegando a
             // la raíz y no se confunde con una tecla normal de esa ventana.
             pedidas.push_back({{tecla, conBloqueo},
-                               xcb_grab_key_checked(conexion, 0, raiz, conBloqueo, tecla, XCB_GRAB_MODE_ASYNC,
-                                                    XCB_GRAB_MODE_ASYNC)});
+                               xcb_grab_key_checked(conexion, 0, raiz, conBloqueo, tecla,
+                                                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)});
         }
     }
     bool rechazada = false;
@@ -163,16 +175,19 @@ bool AtajosX11::capturar(Atajo& atajo) {
 }
 
 void AtajosX11::soltar(Atajo& atajo) {
-    for (const auto& [tecla, modificadores] : atajo.capturas) xcb_ungrab_key(conexion, tecla, raiz, modificadores);
+    for (const auto& [tecla, modificadores] : atajo.capturas)
+        xcb_ungrab_key(conexion, tecla, raiz, modificadores);
     atajo.capturas.clear();
 }
 
 void AtajosX11::renovar() {
     renovacionPendiente = false;
-    for (auto& [referencia, atajo] : atajos) soltar(atajo);
+    for (auto& [referencia, atajo] : atajos)
+        soltar(atajo);
     mascaras = preguntarMascaras();
     for (auto& [referencia, atajo] : atajos) {
-        if (!capturar(atajo)) qWarning("rebisco: el servidor X ya no deja capturar el atajo global");
+        if (!capturar(atajo))
+            qWarning("rebisco: el servidor X ya no deja capturar el atajo global");
     }
     xcb_flush(conexion);
 }
@@ -197,10 +212,12 @@ bool AtajosX11::nativeEventFilter(const QByteArray& tipo, void* mensaje, qintptr
     if (clase != XCB_KEY_PRESS && clase != XCB_KEY_RELEASE) return false;
     const auto* tecla = reinterpret_cast<const xcb_key_press_event_t*>(evento);
     if (tecla->event != raiz) return false;
-    const auto estado = static_cast<std::uint16_t>(tecla->state & modificadoresReales & ~mascaras.bloqNum);
+    const auto estado =
+        static_cast<std::uint16_t>(tecla->state & modificadoresReales & ~mascaras.bloqNum);
     for (auto& [referencia, atajo] : atajos) {
         bool esSuTecla = false;
-        for (auto t : atajo.teclas) esSuTecla = esSuTecla || t == tecla->detail;
+        for (auto t : atajo.teclas)
+            esSuTecla = esSuTecla || t == tecla->detail;
         if (!esSuTecla) continue;
         // Se suelta a menudo después de los modificadores: la tecla basta para saber que acabó.
         if (clase == XCB_KEY_RELEASE) {

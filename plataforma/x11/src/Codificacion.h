@@ -22,7 +22,8 @@ struct PuntoUtf8 {
 
 // El punto de código UTF-8 que empieza en datos, con sus bytes; nada si está mal formado,
 // es demasiado largo para lo que codifica, o es un sustituto.
-template <typename Byte> std::optional<PuntoUtf8> puntoUtf8(const Byte* datos, std::size_t disponibles) {
+template <typename Byte>
+std::optional<PuntoUtf8> puntoUtf8(const Byte* datos, std::size_t disponibles) {
     if (disponibles == 0) return std::nullopt;
     const auto c = static_cast<std::uint8_t>(datos[0]);
     std::size_t largo = 0;
@@ -47,7 +48,8 @@ template <typename Byte> std::optional<PuntoUtf8> puntoUtf8(const Byte* datos, s
         punto = (punto << 6) | (siguiente & 0x3F);
     }
     static constexpr std::array<std::uint32_t, 5> minimo{0, 0, 0x80, 0x800, 0x10000};
-    if (punto < minimo[largo] || punto > 0x10FFFF || (punto >= 0xD800 && punto <= 0xDFFF)) return std::nullopt;
+    if (punto < minimo[largo] || punto > 0x10FFFF || (punto >= 0xD800 && punto <= 0xDFFF))
+        return std::nullopt;
     return PuntoUtf8{punto, largo};
 }
 

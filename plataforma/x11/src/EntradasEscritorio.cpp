@@ -9,7 +9,8 @@ namespace plataforma::x11 {
 namespace {
 
 std::string_view recortado(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
         s.remove_suffix(1);
     return s;
@@ -23,11 +24,21 @@ std::string sinEscapes(std::string_view valor) {
             continue;
         }
         switch (valor[++i]) {
-        case 's': salida += ' '; break;
-        case 'n': salida += '\n'; break;
-        case 't': salida += '\t'; break;
-        case 'r': salida += '\r'; break;
-        default: salida += valor[i]; break;
+        case 's':
+            salida += ' ';
+            break;
+        case 'n':
+            salida += '\n';
+            break;
+        case 't':
+            salida += '\t';
+            break;
+        case 'r':
+            salida += '\r';
+            break;
+        default:
+            salida += valor[i];
+            break;
         }
     }
     return salida;
@@ -155,7 +166,8 @@ void BuscadorEntradas::actualizar() {
             // La primera carpeta en el orden XDG manda, aunque su entrada esté oculta.
             if (entradas.contains(id)) continue;
             auto entrada = leerEntrada(leerArchivo(ruta), idiomas);
-            if (!entrada.oculta && entrada.claseVentana && !porClase.contains(*entrada.claseVentana))
+            if (!entrada.oculta && entrada.claseVentana &&
+                !porClase.contains(*entrada.claseVentana))
                 porClase.emplace(*entrada.claseVentana, id);
             entradas.emplace(std::move(id), std::move(entrada));
         }

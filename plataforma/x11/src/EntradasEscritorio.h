@@ -11,9 +11,9 @@ namespace plataforma::x11 {
 
 // Lo que interesa de un archivo .desktop.
 struct EntradaEscritorio {
-    std::optional<std::string> nombre; // Name, o Name[idioma] si lo hay
+    std::optional<std::string> nombre;       // Name, o Name[idioma] si lo hay
     std::optional<std::string> claseVentana; // StartupWMClass
-    bool oculta = false; // Hidden=true: la entrada se considera borrada
+    bool oculta = false;                     // Hidden=true: la entrada se considera borrada
 };
 
 // Lee el grupo [Desktop Entry]; idiomas en orden de preferencia ("es_ES", "es").

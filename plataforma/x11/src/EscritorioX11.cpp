@@ -13,7 +13,8 @@ namespace {
 template <typename T> struct LiberarC {
     void operator()(T* p) const { std::free(p); }
 };
-using RespuestaPropiedad = std::unique_ptr<xcb_get_property_reply_t, LiberarC<xcb_get_property_reply_t>>;
+using RespuestaPropiedad =
+    std::unique_ptr<xcb_get_property_reply_t, LiberarC<xcb_get_property_reply_t>>;
 
 // Linux no frena los temporizadores de un proceso en segundo plano: no hay nada que
 // impedir (y la suspensión del equipo por inactividad sigue permitida).
@@ -22,7 +23,8 @@ class ActividadX11 : public Actividad {};
 // Esta conexión nunca lee eventos: los errores se recogen con la respuesta y se liberan,
 // para que no se acumulen en su cola.
 template <typename Respuesta, typename Galleta>
-Respuesta* respuesta(xcb_connection_t* c, Respuesta* (*recoger)(xcb_connection_t*, Galleta, xcb_generic_error_t**),
+Respuesta* respuesta(xcb_connection_t* c,
+                     Respuesta* (*recoger)(xcb_connection_t*, Galleta, xcb_generic_error_t**),
                      Galleta g, bool* fallo = nullptr) {
     xcb_generic_error_t* error = nullptr;
     Respuesta* r = recoger(c, g, &error);
@@ -41,7 +43,8 @@ std::optional<std::string> cadena(const RespuestaPropiedad& r) {
     if (!r || r->format != 8) return std::nullopt;
     const auto largo = static_cast<std::size_t>(xcb_get_property_value_length(r.get()));
     std::string valor(static_cast<const char*>(xcb_get_property_value(r.get())), largo);
-    while (!valor.empty() && valor.back() == '\0') valor.pop_back();
+    while (!valor.empty() && valor.back() == '\0')
+        valor.pop_back();
     if (valor.empty()) return std::nullopt;
     return valor;
 }
@@ -70,7 +73,8 @@ struct EscritorioX11::Propiedades {
 EscritorioX11::EscritorioX11(const char* pantalla) {
     conexion = xcb_connect(pantalla, nullptr);
     if (xcb_connection_has_error(conexion)) return;
-    if (const xcb_screen_t* p = xcb_setup_roots_iterator(xcb_get_setup(conexion)).data) raiz = p->root;
+    if (const xcb_screen_t* p = xcb_setup_roots_iterator(xcb_get_setup(conexion)).data)
+        raiz = p->root;
 }
 
 EscritorioX11::~EscritorioX11() {
@@ -91,7 +95,8 @@ xcb_atom_t EscritorioX11::atomo(std::string_view nombre) {
 EscritorioX11::Propiedades EscritorioX11::leerPropiedades(xcb_window_t ventana) {
     static constexpr std::uint32_t largo = 4096;
     const auto pedir = [&](xcb_atom_t propiedad) {
-        return xcb_get_property(conexion, 0, ventana, propiedad, XCB_GET_PROPERTY_TYPE_ANY, 0, largo);
+        return xcb_get_property(conexion, 0, ventana, propiedad, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                                largo);
     };
     const auto recoger = [&](xcb_get_property_cookie_t g) {
         return RespuestaPropiedad(respuesta(conexion, xcb_get_property_reply, g));
@@ -118,7 +123,8 @@ EscritorioX11::Propiedades EscritorioX11::leerPropiedades(xcb_window_t ventana) 
         // WM_CLASS es "instancia\0clase\0".
         const auto cero = clase->find('\0');
         const std::string instancia = clase->substr(0, cero);
-        const std::string nombreClase = cero == std::string::npos ? std::string() : clase->substr(cero + 1);
+        const std::string nombreClase =
+            cero == std::string::npos ? std::string() : clase->substr(cero + 1);
         if (!instancia.empty()) p.instancia = instancia;
         if (!nombreClase.empty()) p.clase = nombreClase;
     }
@@ -150,10 +156,14 @@ std::optional<AppEnFrente> EscritorioX11::appEnPrimerPlano() {
     app.pid = p.pid.value_or(0);
     // El identificador: el de aplicación de GTK o KDE si lo hay; si no, la clase de WM_CLASS
     // tal cual (es lo estable y lo que nombra StartupWMClass), o la instancia si falta.
-    if (p.idGtk) app.id = p.idGtk;
-    else if (p.idKde) app.id = p.idKde;
-    else if (p.clase) app.id = p.clase;
-    else if (p.instancia) app.id = p.instancia;
+    if (p.idGtk)
+        app.id = p.idGtk;
+    else if (p.idKde)
+        app.id = p.idKde;
+    else if (p.clase)
+        app.id = p.clase;
+    else if (p.instancia)
+        app.id = p.instancia;
 
     std::vector<std::string> candidatos;
     for (const auto& c : {p.idGtk, p.idKde, p.clase, p.instancia}) {
@@ -169,7 +179,9 @@ std::optional<AppEnFrente> EscritorioX11::appEnPrimerPlano() {
     return app;
 }
 
-std::int64_t EscritorioX11::pidPropio() { return ::getpid(); }
+std::int64_t EscritorioX11::pidPropio() {
+    return ::getpid();
+}
 
 bool EscritorioX11::confiable() {
     std::lock_guard l(cerrojo);

@@ -15,10 +15,12 @@ namespace {
 
 class PlataformaX11 : public Plataforma {
 public:
-    PlataformaX11(const char* pantalla, std::uint32_t baseQt, std::uint32_t mascaraQt, xcb_connection_t* conexionQt,
-                  xcb_window_t raizQt)
-        : portapapeles(pantalla, baseQt, mascaraQt), escritorioX11(pantalla), tecladoX11(pantalla),
-          atajosX11(conexionQt, raizQt) {}
+    PlataformaX11(const char* pantalla, std::uint32_t baseQt, std::uint32_t mascaraQt,
+                  xcb_connection_t* conexionQt, xcb_window_t raizQt)
+        : portapapeles(pantalla, baseQt, mascaraQt)
+        , escritorioX11(pantalla)
+        , tecladoX11(pantalla)
+        , atajosX11(conexionQt, raizQt) {}
 
     std::string nombre() const override { return "x11"; }
     Portapapeles& general() override { return portapapeles; }
@@ -46,12 +48,15 @@ std::unique_ptr<Plataforma> crear() {
     int numeroPantalla = 0;
     char* servidor = nullptr;
     int numeroServidor = 0;
-    if (xcb_parse_display(nullptr, &servidor, &numeroServidor, &numeroPantalla)) std::free(servidor);
+    if (xcb_parse_display(nullptr, &servidor, &numeroServidor, &numeroPantalla))
+        std::free(servidor);
     auto pantallas = xcb_setup_roots_iterator(datosQt);
-    for (int i = 0; i < numeroPantalla && pantallas.rem > 1; ++i) xcb_screen_next(&pantallas);
+    for (int i = 0; i < numeroPantalla && pantallas.rem > 1; ++i)
+        xcb_screen_next(&pantallas);
     if (!pantallas.data) return nullptr;
     return std::make_unique<PlataformaX11>(std::getenv("DISPLAY"), datosQt->resource_id_base,
-                                           datosQt->resource_id_mask, x11->connection(), pantallas.data->root);
+                                           datosQt->resource_id_mask, x11->connection(),
+                                           pantallas.data->root);
 }
 
 } // namespace plataforma::x11

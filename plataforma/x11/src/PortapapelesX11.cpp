@@ -27,11 +27,15 @@ constexpr auto plazoImagen = 1000ms;
 constexpr auto plazoTransferencia = 2000ms;
 constexpr auto presupuestoPorContenido = 2500ms;
 
-QByteArray aQt(std::string_view s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+QByteArray aQt(std::string_view s) {
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
 QByteArray aQt(const Datos& d) {
     return QByteArray(reinterpret_cast<const char*>(d.data()), static_cast<qsizetype>(d.size()));
 }
-Datos deQt(const QByteArray& b) { return Datos(b.begin(), b.end()); }
+Datos deQt(const QByteArray& b) {
+    return Datos(b.begin(), b.end());
+}
 
 std::string nombreDeMaquina() {
     char nombre[256] = {};
@@ -41,19 +45,24 @@ std::string nombreDeMaquina() {
 
 } // namespace
 
-PortapapelesX11::PortapapelesX11(const char* pantalla, std::uint32_t baseQt, std::uint32_t mascaraQt)
-    : portapapeles(QGuiApplication::clipboard()), contexto(std::make_unique<QObject>()),
-      baseQt(baseQt), mascaraQt(mascaraQt), maquina(nombreDeMaquina()),
-      seleccion(pantalla, plazoPeticion) {
+PortapapelesX11::PortapapelesX11(const char* pantalla, std::uint32_t baseQt,
+                                 std::uint32_t mascaraQt)
+    : portapapeles(QGuiApplication::clipboard())
+    , contexto(std::make_unique<QObject>())
+    , baseQt(baseQt)
+    , mascaraQt(mascaraQt)
+    , maquina(nombreDeMaquina())
+    , seleccion(pantalla, plazoPeticion) {
     // Qt avisa de los cambios de otros (XFixes) y de los nuestros (setMimeData).
-    QObject::connect(portapapeles, &QClipboard::dataChanged, contexto.get(), [this] {
-        contador.fetch_add(1, std::memory_order_relaxed);
-    });
+    QObject::connect(portapapeles, &QClipboard::dataChanged, contexto.get(),
+                     [this] { contador.fetch_add(1, std::memory_order_relaxed); });
 }
 
 PortapapelesX11::~PortapapelesX11() = default;
 
-std::int64_t PortapapelesX11::contadorCambios() { return contador.load(std::memory_order_relaxed); }
+std::int64_t PortapapelesX11::contadorCambios() {
+    return contador.load(std::memory_order_relaxed);
+}
 
 PortapapelesX11::Estado PortapapelesX11::mirar() {
     Estado estado;
@@ -71,7 +80,8 @@ PortapapelesX11::Estado PortapapelesX11::mirar() {
         estado.propios = portapapeles->mimeData(QClipboard::Clipboard);
         if (!estado.propios) return estado;
         std::vector<std::string> formatos;
-        for (const auto& f : estado.propios->formats()) formatos.push_back(f.toStdString());
+        for (const auto& f : estado.propios->formats())
+            formatos.push_back(f.toStdString());
         // Sin formatos es lo que deja vaciar(): no hay lista de tipos.
         if (!formatos.empty()) estado.destinos = std::move(formatos);
         return estado;
@@ -94,7 +104,8 @@ PortapapelesX11::Estado PortapapelesX11::mirar() {
     return estado;
 }
 
-template <typename Peticion> Respuesta PortapapelesX11::conPresupuesto(const Clave& clave, Peticion peticion) {
+template <typename Peticion>
+Respuesta PortapapelesX11::conPresupuesto(const Clave& clave, Peticion peticion) {
     if (gasto.clave != clave) gasto = {clave, {}};
     const auto restante =
         std::chrono::duration_cast<Seleccion::Duracion>(presupuestoPorContenido - gasto.usado);
@@ -136,7 +147,8 @@ std::optional<PortapapelesX11::Leido> PortapapelesX11::leer(std::string_view ide
             return Leido{destino, destino, deQt(estado.propios->data(formato))};
         }
         if (mudoEn == estado.clave) return std::nullopt;
-        const Seleccion::Duracion primera = destino.starts_with("image/") ? plazoImagen : plazoPeticion;
+        const Seleccion::Duracion primera =
+            destino.starts_with("image/") ? plazoImagen : plazoPeticion;
         Transferencia t;
         conPresupuesto(estado.clave, [&](Seleccion::Duracion restante) {
             t = seleccion.pedir(destino, std::min(primera, restante),

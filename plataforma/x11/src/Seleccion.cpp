@@ -21,13 +21,18 @@ template <typename T> struct LiberarC {
 };
 template <typename T> using Respuestas = std::unique_ptr<T, LiberarC<T>>;
 
-std::uint8_t tipoDeEvento(const xcb_generic_event_t* e) { return e->response_type & 0x7F; }
+std::uint8_t tipoDeEvento(const xcb_generic_event_t* e) {
+    return e->response_type & 0x7F;
+}
 
 } // namespace
 
-void Seleccion::LiberarEvento::operator()(xcb_generic_event_t* e) const { std::free(e); }
+void Seleccion::LiberarEvento::operator()(xcb_generic_event_t* e) const {
+    std::free(e);
+}
 
-Seleccion::Seleccion(const char* pantalla, Duracion plazoTrozo) : plazoTrozo(plazoTrozo) {
+Seleccion::Seleccion(const char* pantalla, Duracion plazoTrozo)
+    : plazoTrozo(plazoTrozo) {
     conexion = xcb_connect(pantalla, nullptr);
     if (xcb_connection_has_error(conexion)) return;
 
@@ -104,7 +109,8 @@ void Seleccion::nombresDe(const std::vector<xcb_atom_t>& lista, std::vector<std:
         pendientes.emplace_back(a, xcb_get_atom_name(conexion, a));
     }
     for (const auto& [a, galleta] : pendientes) {
-        Respuestas<xcb_get_atom_name_reply_t> r(xcb_get_atom_name_reply(conexion, galleta, nullptr));
+        Respuestas<xcb_get_atom_name_reply_t> r(
+            xcb_get_atom_name_reply(conexion, galleta, nullptr));
         if (!r) continue;
         std::string nombre(xcb_get_atom_name_name(r.get()),
                            static_cast<std::size_t>(xcb_get_atom_name_name_length(r.get())));
@@ -116,7 +122,8 @@ void Seleccion::nombresDe(const std::vector<xcb_atom_t>& lista, std::vector<std:
 }
 
 void Seleccion::contar(const xcb_generic_event_t* e) {
-    if (hayXFixes && tipoDeEvento(e) == primerEventoXFixes + XCB_XFIXES_SELECTION_NOTIFY) ++cambiosDeDueno;
+    if (hayXFixes && tipoDeEvento(e) == primerEventoXFixes + XCB_XFIXES_SELECTION_NOTIFY)
+        ++cambiosDeDueno;
 }
 
 std::optional<std::int64_t> Seleccion::generacion() const {
@@ -124,7 +131,8 @@ std::optional<std::int64_t> Seleccion::generacion() const {
     return cambiosDeDueno;
 }
 
-template <typename Condicion> Seleccion::Evento Seleccion::esperar(Condicion condicion, Instante limite) {
+template <typename Condicion>
+Seleccion::Evento Seleccion::esperar(Condicion condicion, Instante limite) {
     xcb_flush(conexion);
     const int descriptor = xcb_get_file_descriptor(conexion);
     for (;;) {
@@ -134,8 +142,8 @@ template <typename Condicion> Seleccion::Evento Seleccion::esperar(Condicion con
             if (condicion(e.get())) return e;
         }
         if (xcb_connection_has_error(conexion)) return nullptr;
-        const auto resta = std::chrono::ceil<std::chrono::milliseconds>(
-            limite - std::chrono::steady_clock::now());
+        const auto resta =
+            std::chrono::ceil<std::chrono::milliseconds>(limite - std::chrono::steady_clock::now());
         if (resta.count() <= 0) return nullptr;
         pollfd p{descriptor, POLLIN, 0};
         ::poll(&p, 1, static_cast<int>(resta.count()));
@@ -203,7 +211,8 @@ void Seleccion::cambiarPropiedad() {
     propiedad = propiedad == propiedades[0] ? propiedades[1] : propiedades[0];
 }
 
-Transferencia Seleccion::pedir(std::string_view destino, Duracion primeraRespuesta, Duracion total) {
+Transferencia Seleccion::pedir(std::string_view destino, Duracion primeraRespuesta,
+                               Duracion total) {
     Transferencia t;
     if (!conectada()) return t;
     const xcb_atom_t objetivo = atomo(destino);
@@ -227,8 +236,8 @@ Transferencia Seleccion::pedir(std::string_view destino, Duracion primeraRespues
         },
         limite);
     if (!aviso) {
-        t.respuesta = xcb_connection_has_error(conexion) ? Respuesta::sinConexion
-                                                         : Respuesta::sinTiempo;
+        t.respuesta =
+            xcb_connection_has_error(conexion) ? Respuesta::sinConexion : Respuesta::sinTiempo;
         cambiarPropiedad();
         return t;
     }

@@ -42,7 +42,8 @@ TecladoX11::TecladoX11(const char* pantalla) {
     conexion = xcb_connect(pantalla, &numeroPantalla);
     if (xcb_connection_has_error(conexion)) return;
     auto pantallas = xcb_setup_roots_iterator(xcb_get_setup(conexion));
-    for (int i = 0; i < numeroPantalla && pantallas.rem > 1; ++i) xcb_screen_next(&pantallas);
+    for (int i = 0; i < numeroPantalla && pantallas.rem > 1; ++i)
+        xcb_screen_next(&pantallas);
     if (pantallas.data) raiz = pantallas.data->root;
 
     const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(conexion, &xcb_test_id);
@@ -51,18 +52,19 @@ TecladoX11::TecladoX11(const char* pantalla) {
     contexto.reset(xkb_context_new(XKB_CONTEXT_NO_FLAGS));
     std::uint16_t mayor = 0, menor = 0;
     std::uint8_t primerError = 0;
-    if (contexto &&
-        xkb_x11_setup_xkb_extension(conexion, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
-                                    XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, &mayor, &menor,
-                                    &primerEventoXkb, &primerError)) {
+    if (contexto && xkb_x11_setup_xkb_extension(conexion, XKB_X11_MIN_MAJOR_XKB_VERSION,
+                                                XKB_X11_MIN_MINOR_XKB_VERSION,
+                                                XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, &mayor,
+                                                &menor, &primerEventoXkb, &primerError)) {
         dispositivo = xkb_x11_get_core_keyboard_device_id(conexion);
         // Cambio de teclado, de distribución y de grupo: lo mínimo para seguir al día.
         constexpr std::uint16_t eventos = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY |
-                                          XCB_XKB_EVENT_TYPE_MAP_NOTIFY | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
-        constexpr std::uint16_t partes = XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS |
-                                         XCB_XKB_MAP_PART_MODIFIER_MAP | XCB_XKB_MAP_PART_EXPLICIT_COMPONENTS |
-                                         XCB_XKB_MAP_PART_KEY_ACTIONS | XCB_XKB_MAP_PART_VIRTUAL_MODS |
-                                         XCB_XKB_MAP_PART_VIRTUAL_MOD_MAP;
+                                          XCB_XKB_EVENT_TYPE_MAP_NOTIFY |
+                                          XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
+        constexpr std::uint16_t partes =
+            XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS | XCB_XKB_MAP_PART_MODIFIER_MAP |
+            XCB_XKB_MAP_PART_EXPLICIT_COMPONENTS | XCB_XKB_MAP_PART_KEY_ACTIONS |
+            XCB_XKB_MAP_PART_VIRTUAL_MODS | XCB_XKB_MAP_PART_VIRTUAL_MOD_MAP;
         xcb_xkb_select_events_details_t detalles{};
         detalles.affectNewKeyboard = XCB_XKB_NKN_DETAIL_KEYCODES;
         detalles.newKeyboardDetails = XCB_XKB_NKN_DETAIL_KEYCODES;
@@ -70,8 +72,8 @@ TecladoX11::TecladoX11(const char* pantalla) {
                                XCB_XKB_STATE_PART_GROUP_LOCK | XCB_XKB_STATE_PART_MODIFIER_BASE |
                                XCB_XKB_STATE_PART_MODIFIER_LATCH | XCB_XKB_STATE_PART_MODIFIER_LOCK;
         detalles.stateDetails = detalles.affectState;
-        xcb_xkb_select_events_aux(conexion, static_cast<xcb_xkb_device_spec_t>(dispositivo), eventos, 0, 0,
-                                  partes, partes, &detalles);
+        xcb_xkb_select_events_aux(conexion, static_cast<xcb_xkb_device_spec_t>(dispositivo),
+                                  eventos, 0, 0, partes, partes, &detalles);
         cargarMapa();
     }
 
@@ -96,7 +98,8 @@ TecladoX11::~TecladoX11() {
 
 void TecladoX11::cargarMapa() {
     estado.reset();
-    mapa.reset(xkb_x11_keymap_new_from_device(contexto.get(), conexion, dispositivo, XKB_KEYMAP_COMPILE_NO_FLAGS));
+    mapa.reset(xkb_x11_keymap_new_from_device(contexto.get(), conexion, dispositivo,
+                                              XKB_KEYMAP_COMPILE_NO_FLAGS));
     if (mapa) estado.reset(xkb_x11_state_new_from_device(mapa.get(), conexion, dispositivo));
     if (!estado) mapa.reset();
 }
@@ -111,16 +114,20 @@ bool TecladoX11::alDia() {
             case XCB_XKB_NEW_KEYBOARD_NOTIFY:
                 if (xkb->deviceID == dispositivo) recargar = true;
                 break;
-            case XCB_XKB_MAP_NOTIFY: recargar = true; break;
+            case XCB_XKB_MAP_NOTIFY:
+                recargar = true;
+                break;
             case XCB_XKB_STATE_NOTIFY:
                 if (estado) {
                     const auto* e = reinterpret_cast<const xcb_xkb_state_notify_event_t*>(evento);
                     xkb_state_update_mask(estado.get(), e->baseMods, e->latchedMods, e->lockedMods,
                                           static_cast<xkb_layout_index_t>(e->baseGroup),
-                                          static_cast<xkb_layout_index_t>(e->latchedGroup), e->lockedGroup);
+                                          static_cast<xkb_layout_index_t>(e->latchedGroup),
+                                          e->lockedGroup);
                 }
                 break;
-            default: break;
+            default:
+                break;
             }
         }
         std::free(evento);
@@ -151,9 +158,8 @@ std::optional<std::string> TecladoX11::caracter(int codigo) {
 std::vector<xcb_keycode_t> TecladoX11::teclasDe(xkb_keysym_t simbolo) const {
     std::vector<xcb_keycode_t> teclas;
     const xkb_layout_index_t activo = grupo();
-    for (xkb_keycode_t tecla = xkb_keymap_min_keycode(mapa.get()); tecla <= xkb_keymap_max_keycode(mapa.get()) &&
-                                                                    tecla <= 255;
-         ++tecla) {
+    for (xkb_keycode_t tecla = xkb_keymap_min_keycode(mapa.get());
+         tecla <= xkb_keymap_max_keycode(mapa.get()) && tecla <= 255; ++tecla) {
         const xkb_layout_index_t grupos = xkb_keymap_num_layouts_for_key(mapa.get(), tecla);
         if (grupos == 0) continue;
         const xkb_layout_index_t g = activo % grupos; // XKB envuelve los grupos que faltan
@@ -162,7 +168,8 @@ std::vector<xcb_keycode_t> TecladoX11::teclasDe(xkb_keysym_t simbolo) const {
         for (xkb_level_index_t nivel = 0; nivel < niveles && !da; ++nivel) {
             const xkb_keysym_t* simbolos = nullptr;
             const int n = xkb_keymap_key_get_syms_by_level(mapa.get(), tecla, g, nivel, &simbolos);
-            for (int i = 0; i < n; ++i) da = da || simbolos[i] == simbolo;
+            for (int i = 0; i < n; ++i)
+                da = da || simbolos[i] == simbolo;
         }
         if (da) teclas.push_back(static_cast<xcb_keycode_t>(tecla));
     }
@@ -174,7 +181,9 @@ std::optional<xcb_keycode_t> TecladoX11::teclaDe(xkb_keysym_t simbolo) const {
     // Mejor la tecla que lo da sin modificadores (Insert, no el 0 del teclado numérico).
     for (auto tecla : teclas) {
         const xkb_keysym_t* simbolos = nullptr;
-        const int n = xkb_keymap_key_get_syms_by_level(mapa.get(), tecla, grupo() % xkb_keymap_num_layouts_for_key(mapa.get(), tecla), 0, &simbolos);
+        const int n = xkb_keymap_key_get_syms_by_level(
+            mapa.get(), tecla, grupo() % xkb_keymap_num_layouts_for_key(mapa.get(), tecla), 0,
+            &simbolos);
         if (n == 1 && simbolos[0] == simbolo) return tecla;
     }
     if (teclas.empty()) return std::nullopt;
@@ -188,7 +197,8 @@ std::optional<std::vector<AtajoSistema>> TecladoX11::atajosDelSistema() {
     std::vector<AtajoSistema> atajos;
     for (const auto& combinacion : combinaciones) {
         if (combinacion.simbolo == teclaSobreTabulador) {
-            atajos.push_back({posicionSobreTabulador, static_cast<int>(combinacion.modificadores), true});
+            atajos.push_back(
+                {posicionSobreTabulador, static_cast<int>(combinacion.modificadores), true});
             continue;
         }
         for (auto tecla : teclasDe(combinacion.simbolo)) {
@@ -211,7 +221,8 @@ void TecladoX11::pulsarPegar(int) {
     if (portapapeles && portapapeles->ownsClipboard() && portapapeles->supportsSelection()) {
         if (const QMimeData* actual = portapapeles->mimeData(QClipboard::Clipboard)) {
             auto* copia = new QMimeData;
-            for (const auto& formato : actual->formats()) copia->setData(formato, actual->data(formato));
+            for (const auto& formato : actual->formats())
+                copia->setData(formato, actual->data(formato));
             portapapeles->setMimeData(copia, QClipboard::Selection);
         }
     }

@@ -67,7 +67,8 @@ void anadirUtf8(std::string& s, std::uint32_t punto) {
 std::string latin1(const Bytes& b) {
     std::string s;
     s.reserve(b.size());
-    for (const auto c : b) anadirUtf8(s, c);
+    for (const auto c : b)
+        anadirUtf8(s, c);
     return s;
 }
 
@@ -126,14 +127,36 @@ std::optional<std::filesystem::path> rutaDeUri(std::string_view uri, std::string
 }
 
 constexpr std::array<std::string_view, 30> pseudodestinos{
-    "TARGETS",      "TIMESTAMP",     "MULTIPLE",           "SAVE_TARGETS",
-    "DELETE",       "INSERT_PROPERTY", "INSERT_SELECTION", "LENGTH",
-    "LIST_LENGTH",  "HOST_NAME",     "USER",               "CLIENT_WINDOW",
-    "PROCESS",      "TASK",          "OWNER_OS",           "NAME",
-    "CLASS",        "CHARACTER_POSITION", "LINE_NUMBER",   "COLUMN_NUMBER",
-    "SPAN",         "ATOM",          "ATOM_PAIR",          "INTEGER",
-    "DRAWABLE",     "PIXMAP",        "BITMAP",             "COLORMAP",
-    "WINDOW",       "_QT_SELECTION",
+    "TARGETS",
+    "TIMESTAMP",
+    "MULTIPLE",
+    "SAVE_TARGETS",
+    "DELETE",
+    "INSERT_PROPERTY",
+    "INSERT_SELECTION",
+    "LENGTH",
+    "LIST_LENGTH",
+    "HOST_NAME",
+    "USER",
+    "CLIENT_WINDOW",
+    "PROCESS",
+    "TASK",
+    "OWNER_OS",
+    "NAME",
+    "CLASS",
+    "CHARACTER_POSITION",
+    "LINE_NUMBER",
+    "COLUMN_NUMBER",
+    "SPAN",
+    "ATOM",
+    "ATOM_PAIR",
+    "INTEGER",
+    "DRAWABLE",
+    "PIXMAP",
+    "BITMAP",
+    "COLORMAP",
+    "WINDOW",
+    "_QT_SELECTION",
 };
 
 } // namespace
@@ -176,15 +199,21 @@ std::vector<std::string> destinosParaLeer(std::string_view identificador,
             if (const auto r = rangoDeTexto(d)) conRango.emplace_back(*r, d);
         std::stable_sort(conRango.begin(), conRango.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (auto& [rango, d] : conRango) candidatos.push_back(std::move(d));
+        for (auto& [rango, d] : conRango)
+            candidatos.push_back(std::move(d));
         return candidatos;
     }
     std::vector<std::string_view> preferidos;
-    if (identificador == rtf) preferidos = {"text/rtf", "application/rtf"};
-    else if (identificador == html) preferidos = {"text/html"};
-    else if (identificador == png) preferidos = {"image/png"};
-    else if (identificador == tiff) preferidos = {"image/tiff"};
-    else if (identificador == urlArchivo) preferidos = {listaUris, archivosGnome};
+    if (identificador == rtf)
+        preferidos = {"text/rtf", "application/rtf"};
+    else if (identificador == html)
+        preferidos = {"text/html"};
+    else if (identificador == png)
+        preferidos = {"image/png"};
+    else if (identificador == tiff)
+        preferidos = {"image/tiff"};
+    else if (identificador == urlArchivo)
+        preferidos = {listaUris, archivosGnome};
     if (preferidos.empty()) {
         if (esPseudoDestino(identificador)) return candidatos;
         for (const auto& d : ofrecidos)
@@ -213,13 +242,13 @@ std::optional<std::string> textoDe(std::string_view destino, std::string_view ti
                                    const std::vector<std::uint8_t>& bytes) {
     Bytes b = bytes;
     // Hay dueños que terminan el texto con NUL al estilo C.
-    while (!b.empty() && b.back() == 0) b.pop_back();
+    while (!b.empty() && b.back() == 0)
+        b.pop_back();
     if (tipoRespuesta == "STRING") return latin1(b);
     if (tipoRespuesta == "COMPOUND_TEXT") {
         // Solo se entiende la parte ASCII, que es idéntica; con secuencias de escape, nada.
-        const bool ascii = std::all_of(b.begin(), b.end(), [](std::uint8_t c) {
-            return c < 0x80 && c != 0x1B;
-        });
+        const bool ascii =
+            std::all_of(b.begin(), b.end(), [](std::uint8_t c) { return c < 0x80 && c != 0x1B; });
         if (!ascii) return std::nullopt;
         return std::string(b.begin(), b.end());
     }
@@ -249,8 +278,8 @@ std::vector<std::uint8_t> htmlEnUtf8(std::vector<std::uint8_t> bytes) {
     }
     std::string salida;
     for (std::size_t i = inicio; i + 1 < bytes.size(); i += 2) {
-        std::uint32_t u = littleEndian ? (bytes[i] | (bytes[i + 1] << 8))
-                                       : ((bytes[i] << 8) | bytes[i + 1]);
+        std::uint32_t u =
+            littleEndian ? (bytes[i] | (bytes[i + 1] << 8)) : ((bytes[i] << 8) | bytes[i + 1]);
         if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
             const std::uint32_t bajo = littleEndian ? (bytes[i + 2] | (bytes[i + 3] << 8))
                                                     : ((bytes[i + 2] << 8) | bytes[i + 3]);
@@ -265,7 +294,8 @@ std::vector<std::uint8_t> htmlEnUtf8(std::vector<std::uint8_t> bytes) {
         }
         anadirUtf8(salida, u);
     }
-    while (!salida.empty() && salida.back() == '\0') salida.pop_back();
+    while (!salida.empty() && salida.back() == '\0')
+        salida.pop_back();
     return Bytes(salida.begin(), salida.end());
 }
 
@@ -289,7 +319,8 @@ std::vector<std::filesystem::path> rutasDeUris(std::string_view lista, bool esGn
 
 std::string uriDeRuta(const std::filesystem::path& ruta) {
     static constexpr char hex[] = "0123456789ABCDEF";
-    const std::string texto = ruta.is_absolute() ? ruta.string() : std::filesystem::absolute(ruta).string();
+    const std::string texto =
+        ruta.is_absolute() ? ruta.string() : std::filesystem::absolute(ruta).string();
     std::string salida = "file://";
     for (const char c : texto) {
         const auto u = static_cast<unsigned char>(c);

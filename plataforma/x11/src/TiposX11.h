@@ -5,9 +5,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <nucleo/Captura.h>
 #include <optional>
 #include <string>
-#include <nucleo/Captura.h>
 
 #include <string_view>
 #include <vector>
