@@ -2,7 +2,7 @@
 // panel. Cada captura se anuncia en la terminal junto con lo más nuevo del historial, y
 // cada pulsación del atajo global.
 #include <rebisco/EstadoApp.h>
-#include <rebisco/Plataformas.h>
+#include <rebisco/Proceso.h>
 
 #include <nucleo/Modelo.h>
 
@@ -55,10 +55,14 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, alRecibirSenal);
     std::signal(SIGTERM, alRecibirSenal);
 
-    auto& estado = rebisco::EstadoApp::compartido();
+    // Todo lo del proceso muere antes que la aplicación Qt, al salir de main.
+    rebisco::Proceso proceso(rebisco::Entorno::proceso());
+    auto& estado = proceso.estado();
     salida << "rebisco-mirar sobre la plataforma "
-           << QString::fromStdString(rebisco::plataformaDelProceso().nombre()) << "; historial en "
-           << QString::fromStdString(rebisco::Preferencias::carpetaDatos().string()) << "\n"
+           << QString::fromStdString(proceso.plataforma().nombre()) << "; historial en "
+           << QString::fromStdString(
+                  rebisco::Preferencias::carpetaDatos(proceso.entorno()).string())
+           << "\n"
            << "Copia algo en cualquier aplicación; Ctrl+C para salir.\n";
     if (auto* archivo = dynamic_cast<rebisco::PreferenciasEnArchivo*>(&estado.preferencias());
         archivo && archivo->problema())
@@ -88,7 +92,5 @@ int main(int argc, char** argv) {
     else
         salida << "El sistema no aceptó el atajo " << estado.atajoTexto() << '\n';
     mostrar(estado);
-    int codigo = app.exec();
-    estado.cerrar();
-    return codigo;
+    return app.exec();
 }

@@ -70,17 +70,14 @@ std::filesystem::path archivoDelUsuario() {
     return std::filesystem::path(config.toStdString()) / "rebisco" / "preferencias.json";
 }
 
-AlmacenPreferencias& defaults() {
-    static std::unique_ptr<AlmacenPreferencias> almacen = [] {
-        std::unique_ptr<AlmacenPreferencias> nuevo;
-        if (Entorno::proceso().esPrueba())
-            nuevo = std::make_unique<PreferenciasEnMemoria>();
-        else
-            nuevo = std::make_unique<PreferenciasEnArchivo>(archivoDelUsuario());
-        nuevo->registrar(registrados());
-        return nuevo;
-    }();
-    return *almacen;
+std::unique_ptr<AlmacenPreferencias> crear(const Entorno& entorno) {
+    std::unique_ptr<AlmacenPreferencias> nuevo;
+    if (entorno.esPrueba())
+        nuevo = std::make_unique<PreferenciasEnMemoria>();
+    else
+        nuevo = std::make_unique<PreferenciasEnArchivo>(archivoDelUsuario());
+    nuevo->registrar(registrados());
+    return nuevo;
 }
 
 std::filesystem::path carpetaDatos(const Entorno& entorno) {

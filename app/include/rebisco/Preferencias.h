@@ -9,6 +9,7 @@
 #include <QVariantMap>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -97,20 +98,20 @@ inline constexpr auto mudanzaDeOlvane = "mudanzaDeOlvane";
 // Los catorce valores registrados por defecto.
 QVariantMap registrados();
 
-// El almacén del proceso: en memoria en una ejecución de prueba, si no el archivo del
-// usuario. Se crea en el primer uso, ya con los valores registrados.
-AlmacenPreferencias& defaults();
+// El almacén de un proceso con este entorno: en memoria en una ejecución de prueba, si no el
+// archivo del usuario; ya con los valores registrados. Lo posee quien lo pide.
+std::unique_ptr<AlmacenPreferencias> crear(const Entorno& entorno);
 
 // Dónde vive el JSON de preferencias del usuario.
 std::filesystem::path archivoDelUsuario();
 
-std::filesystem::path carpetaDatos(const Entorno& entorno = Entorno::proceso());
+std::filesystem::path carpetaDatos(const Entorno& entorno);
 
 // Las líneas no vacías de un ajuste de varias líneas, sin blancos a los lados.
 std::vector<std::string> lineas(std::string_view texto);
 
-nucleo::OpcionesCaptura opcionesCaptura(const AlmacenPreferencias& almacen = defaults());
-nucleo::PoliticaRetencion politica(const AlmacenPreferencias& almacen = defaults());
+nucleo::OpcionesCaptura opcionesCaptura(const AlmacenPreferencias& almacen);
+nucleo::PoliticaRetencion politica(const AlmacenPreferencias& almacen);
 
 } // namespace Preferencias
 

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Arranques y salidas de un programa de rebisco sobre el X de las pruebas: cada ciclo
+# arranca, copia un texto con xclip, espera a verlo capturado y manda SIGTERM; el
+# programa debe terminar solo, pronto y con estado 0.
+#
+#   salidas.sh PROGRAMA CICLOS            los ciclos, tal cual
+#   salidas.sh --valgrind PROGRAMA        un ciclo bajo memcheck: ningún acceso inválido
+set -uo pipefail
+
+valgrind=""
+if [ "${1:-}" = "--valgrind" ]; then valgrind=1; shift; fi
+programa="$1"
+ciclos="${2:-1}"
+
+# Fuera de scripts/con-x11.sh no se toca el portapapeles de una sesión de verdad.
+if [ -z "${REBISCO_X11_AISLADO:-}" ] || [ -z "${DISPLAY:-}" ]; then
+  echo "salidas: sin pantalla aislada, se salta"
+  exit 77
+fi
+
+temporal="$(mktemp -d "${TMPDIR:-/tmp}/salidas.XXXXXX")"
+pid_xclip=""
+trap '[ -n "$pid_xclip" ] && kill "$pid_xclip" 2>/dev/null; rm -rf "$temporal"' EXIT
+
+falla() {
+  echo "salidas: ciclo $1: $2" >&2
+  sed 's/^/  | /' "$temporal/salida" >&2
+  exit 1
+}
+
+# Espera hasta $2 décimas a que la salida del programa contenga $1.
+esperar_texto() {
+  for _ in $(seq "$2"); do
+    grep -qF -- "$1" "$temporal/salida" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+limite_arranque=100
+limite_salida=100
+if [ -n "$valgrind" ]; then limite_arranque=900; limite_salida=600; fi
+
+for ciclo in $(seq "$ciclos"); do
+  # Un ensayo: registra el atajo global y mira la ventana activa, como el programa de verdad,
+  # pero con su propia carpeta de datos y sus propias preferencias. Se copia cuando el
+  # vigilante ya corre: lo que había antes cuenta como visto.
+  rm -rf "$temporal/datos" "$temporal/config"
+  orden=("$programa")
+  if [ -n "$valgrind" ]; then
+    orden=(valgrind --tool=memcheck --error-exitcode=0 --leak-check=no
+      --log-file="$temporal/valgrind" "$programa")
+  fi
+  REBISCO_ENSAYO="$temporal/datos" XDG_CONFIG_HOME="$temporal/config" QT_QPA_PLATFORM=xcb \
+    "${orden[@]}" >"$temporal/salida" 2>&1 &
+  pid=$!
+
+  esperar_texto "── 0 recortes" "$limite_arranque" || falla "$ciclo" "no arrancó"
+  # Lo que se prueba es la salida: una copia que no llegue a capturarse se repite con otro
+  # texto, y solo se falla si ninguna llega.
+  capturada=""
+  for intento in 1 2 3; do
+    texto="ciclo-$ciclo-$intento-$RANDOM"
+    [ -n "$pid_xclip" ] && { kill "$pid_xclip" 2>/dev/null; wait "$pid_xclip" 2>/dev/null; }
+    printf '%s' "$texto" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
+    pid_xclip=$!
+    if esperar_texto "$texto" "$((limite_arranque / 3))"; then capturada=1; break; fi
+    echo "salidas: ciclo $ciclo: la copia $intento no se capturó; otra" >&2
+  done
+  [ -n "$capturada" ] || falla "$ciclo" "no capturó ninguna copia"
+
+  kill -TERM "$pid"
+  for _ in $(seq "$limite_salida"); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -KILL "$pid"
+    falla "$ciclo" "se colgó al salir"
+  fi
+  wait "$pid"
+  estado=$?
+  [ "$estado" -eq 0 ] || falla "$ciclo" "salió con estado $estado"
+  kill "$pid_xclip" 2>/dev/null; wait "$pid_xclip" 2>/dev/null; pid_xclip=""
+
+  if [ -n "$valgrind" ]; then
+    if grep -qE "Invalid (read|write|free)|Mismatched free|uninitialised value was created|Source and destination overlap" "$temporal/valgrind"; then
+      cat "$temporal/valgrind" >&2
+      falla "$ciclo" "memcheck vio accesos inválidos"
+    fi
+    grep -E "ERROR SUMMARY" "$temporal/valgrind"
+  fi
+done
+echo "salidas: $ciclos ciclos, todos con estado 0"
