@@ -7,7 +7,7 @@ paquetes=(
   g++ cmake ninja-build pkg-config git
   libsqlite3-dev libicu-dev liburiparser-dev libssl-dev libvips-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-l10n-tools
   libxcb1-dev libxcb-xtest0-dev libxcb-xfixes0-dev libxcb-xkb-dev
   libxkbcommon-dev libxkbcommon-x11-dev libgl-dev
