@@ -42,7 +42,8 @@ struct Escena {
             .plataforma = plataforma,
             .portapapeles = plataforma.general(),
             .preferencias = preferencias,
-            .entorno = rebisco::Entorno{.carpetaDatos = carpeta},
+            .entorno =
+                rebisco::Entorno{.modo = rebisco::ModoEjecucion::prueba, .carpetaDatos = carpeta},
             .tiempos = {.vigilancia = std::chrono::hours(1)},
         });
         estado->iniciar();

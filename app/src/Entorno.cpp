@@ -26,15 +26,13 @@ std::optional<std::filesystem::path> carpeta(const std::optional<std::string>& v
 } // namespace
 
 Entorno Entorno::desde(const std::map<std::string, std::string>& variables) {
+    const auto datos = carpeta(buscar(variables, "REBISCO_DATOS"));
+    const auto ensayo = carpeta(buscar(variables, "REBISCO_ENSAYO"));
     return Entorno{
-        .carpetaDatos = carpeta(buscar(variables, "REBISCO_DATOS")),
-        .ensayo = carpeta(buscar(variables, "REBISCO_ENSAYO")),
+        .modo = datos ? ModoEjecucion::prueba
+                      : (ensayo ? ModoEjecucion::ensayo : ModoEjecucion::normal),
+        .carpetaDatos = datos ? datos : ensayo,
         .portapapeles = buscar(variables, "REBISCO_PORTAPAPELES"),
-        .autoprueba = buscar(variables, "REBISCO_AUTOPRUEBA"),
-        .informe = buscar(variables, "REBISCO_INFORME"),
-        .instantanea = buscar(variables, "REBISCO_INSTANTANEA"),
-        .captura = buscar(variables, "REBISCO_CAPTURA"),
-        .aparienciaOscura = buscar(variables, "REBISCO_APARIENCIA") == "oscura",
         .sinActividad = buscar(variables, "REBISCO_SIN_ACTIVIDAD") == "1",
     };
 }

@@ -82,7 +82,6 @@ std::unique_ptr<AlmacenPreferencias> crear(const Entorno& entorno) {
 
 std::filesystem::path carpetaDatos(const Entorno& entorno) {
     if (entorno.carpetaDatos) return *entorno.carpetaDatos;
-    if (entorno.ensayo) return *entorno.ensayo;
     auto datos = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return std::filesystem::path(datos.toStdString()) / "rebisco";
 }

@@ -41,11 +41,11 @@ Banco::~Banco() {
 }
 
 rebisco::Entorno Banco::entornoDePrueba() const {
-    return rebisco::Entorno{.carpetaDatos = carpeta.ruta(), .sinActividad = false};
+    return rebisco::Entorno{.modo = rebisco::ModoEjecucion::prueba, .carpetaDatos = carpeta.ruta()};
 }
 
 rebisco::Entorno Banco::entornoDeEnsayo() const {
-    return rebisco::Entorno{.ensayo = carpeta.ruta()};
+    return rebisco::Entorno{.modo = rebisco::ModoEjecucion::ensayo, .carpetaDatos = carpeta.ruta()};
 }
 
 rebisco::EstadoApp::Tiempos Banco::sinVigilancia() {

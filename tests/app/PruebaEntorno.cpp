@@ -4,58 +4,61 @@
 #include <gtest/gtest.h>
 
 using rebisco::Entorno;
+using rebisco::ModoEjecucion;
 
 namespace {
 
 struct CasoEntorno {
     std::map<std::string, std::string> variables;
-    bool aparienciaOscura;
+    ModoEjecucion modo;
+    std::optional<std::filesystem::path> carpeta;
     bool sinActividad;
-    bool esPrueba;
 };
 
 class Interruptores : public ::testing::TestWithParam<CasoEntorno> {};
 
 TEST_P(Interruptores, SeLeenExactamente) {
-    auto entorno = Entorno::desde(GetParam().variables);
-    EXPECT_EQ(entorno.aparienciaOscura, GetParam().aparienciaOscura);
+    const auto entorno = Entorno::desde(GetParam().variables);
+    EXPECT_EQ(entorno.modo, GetParam().modo);
+    EXPECT_EQ(entorno.carpetaDatos, GetParam().carpeta);
     EXPECT_EQ(entorno.sinActividad, GetParam().sinActividad);
-    EXPECT_EQ(entorno.esPrueba(), GetParam().esPrueba);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Tabla, Interruptores,
-    ::testing::Values(CasoEntorno{{}, false, false, false},
-                      CasoEntorno{{{"REBISCO_APARIENCIA", "oscura"}}, true, false, false},
-                      CasoEntorno{{{"REBISCO_APARIENCIA", "Oscura"}}, false, false, false},
-                      CasoEntorno{{{"REBISCO_APARIENCIA", "oscura "}}, false, false, false},
-                      CasoEntorno{{{"REBISCO_SIN_ACTIVIDAD", "1"}}, false, true, false},
-                      CasoEntorno{{{"REBISCO_SIN_ACTIVIDAD", "true"}}, false, false, false},
-                      // Presente aunque vacía: ya es una ejecución de prueba.
-                      CasoEntorno{{{"REBISCO_DATOS", ""}}, false, false, true},
-                      CasoEntorno{{{"REBISCO_ENSAYO", "/tmp/e"}}, false, false, false}));
+    ::testing::Values(
+        CasoEntorno{{}, ModoEjecucion::normal, std::nullopt, false},
+        CasoEntorno{{{"REBISCO_SIN_ACTIVIDAD", "1"}}, ModoEjecucion::normal, std::nullopt, true},
+        CasoEntorno{
+            {{"REBISCO_SIN_ACTIVIDAD", "true"}}, ModoEjecucion::normal, std::nullopt, false},
+        // Presente aunque vacía: ya es una ejecución de prueba.
+        CasoEntorno{{{"REBISCO_DATOS", ""}}, ModoEjecucion::prueba, "", false},
+        CasoEntorno{{{"REBISCO_ENSAYO", "/tmp/e"}}, ModoEjecucion::ensayo, "/tmp/e", false},
+        // Las dos: manda la prueba, con su carpeta.
+        CasoEntorno{{{"REBISCO_DATOS", "/tmp/d"}, {"REBISCO_ENSAYO", "/tmp/e"}},
+                    ModoEjecucion::prueba,
+                    "/tmp/d",
+                    false}));
 
-TEST(Entorno, CarpetaDeDatosSegunLasVariables) {
-    auto ambas = Entorno::desde({{"REBISCO_DATOS", "/tmp/d"}, {"REBISCO_ENSAYO", "/tmp/e"}});
+TEST(Entorno, CarpetaDeDatosSegunElModo) {
+    const auto ambas = Entorno::desde({{"REBISCO_DATOS", "/tmp/d"}, {"REBISCO_ENSAYO", "/tmp/e"}});
     EXPECT_EQ(rebisco::Preferencias::carpetaDatos(ambas), "/tmp/d");
     EXPECT_TRUE(ambas.esPrueba());
 
-    auto ensayo = Entorno::desde({{"REBISCO_ENSAYO", "/tmp/e"}});
+    const auto ensayo = Entorno::desde({{"REBISCO_ENSAYO", "/tmp/e"}});
     EXPECT_EQ(rebisco::Preferencias::carpetaDatos(ensayo), "/tmp/e");
     EXPECT_FALSE(ensayo.esPrueba());
+    EXPECT_EQ(ensayo.modo, ModoEjecucion::ensayo);
 
-    auto ninguna = rebisco::Preferencias::carpetaDatos(Entorno{});
+    const auto ninguna = rebisco::Preferencias::carpetaDatos(Entorno{});
     EXPECT_EQ(ninguna.filename(), "rebisco");
     EXPECT_TRUE(ninguna.is_absolute());
 }
 
 TEST(Entorno, TextosSinTocarYRutasRelativasDesdeLaCarpetaActual) {
-    auto entorno = Entorno::desde({{"REBISCO_PORTAPAPELES", " pruebas "},
-                                   {"REBISCO_AUTOPRUEBA", ""},
-                                   {"REBISCO_DATOS", "relativa/datos"}});
+    const auto entorno = Entorno::desde(
+        {{"REBISCO_PORTAPAPELES", " pruebas "}, {"REBISCO_DATOS", "relativa/datos"}});
     EXPECT_EQ(entorno.portapapeles, " pruebas ");
-    EXPECT_EQ(entorno.autoprueba, "");
-    EXPECT_FALSE(entorno.informe.has_value());
     EXPECT_EQ(*entorno.carpetaDatos, std::filesystem::current_path() / "relativa/datos");
 }
 

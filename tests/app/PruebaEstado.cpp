@@ -47,7 +47,8 @@ TEST(Arranque, CarpetaSinPermisoDejaElHistorialCerrado) {
     Banco banco;
     auto bloqueo = banco.carpeta / "un-archivo";
     std::ofstream(bloqueo) << "x";
-    auto entorno = rebisco::Entorno{.carpetaDatos = bloqueo / "datos"};
+    auto entorno =
+        rebisco::Entorno{.modo = rebisco::ModoEjecucion::prueba, .carpetaDatos = bloqueo / "datos"};
     auto& estado = banco.iniciar(entorno);
 
     EXPECT_EQ(estado.almacenAbierto(), nullptr);

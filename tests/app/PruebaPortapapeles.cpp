@@ -169,7 +169,8 @@ TEST(Pegador, PuedePegarNuncaEnUnaEjecucionDePrueba) {
     plataforma::memoria::EscritorioMemoria escritorio;
     escritorio.ponerConfiable(true);
     auto normal = rebisco::Entorno{};
-    auto prueba = rebisco::Entorno{.carpetaDatos = "/tmp/x"};
+    auto prueba =
+        rebisco::Entorno{.modo = rebisco::ModoEjecucion::prueba, .carpetaDatos = "/tmp/x"};
     EXPECT_TRUE(rebisco::Pegador::puedePegar(normal, escritorio));
     EXPECT_FALSE(rebisco::Pegador::puedePegar(prueba, escritorio));
     escritorio.ponerConfiable(false);

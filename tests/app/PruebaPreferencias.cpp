@@ -33,8 +33,6 @@ TEST(Preferencias, ValoresPorDefecto) {
     EXPECT_EQ(p.integer(P::atajoCodigo), 9);
     EXPECT_EQ(p.integer(P::atajoModificadores), 768);
     EXPECT_TRUE(p.boolean(P::pegarAlElegir));
-    EXPECT_FALSE(p.boolean(P::yaSeAbrio));
-    EXPECT_FALSE(p.string(P::huellaConocida).has_value());
 }
 
 TEST(Preferencias, LimitesDerivados) {

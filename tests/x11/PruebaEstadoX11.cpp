@@ -27,7 +27,8 @@ protected:
             .plataforma = *plataforma,
             .portapapeles = plataforma->general(),
             .preferencias = preferencias,
-            .entorno = rebisco::Entorno{.ensayo = carpeta.ruta()},
+            .entorno = rebisco::Entorno{.modo = rebisco::ModoEjecucion::ensayo,
+                                        .carpetaDatos = carpeta.ruta()},
         });
         estado->iniciar();
     }

@@ -108,8 +108,10 @@ protected:
 
     // Ejecución de prueba que sí registra el atajo, o un ensayo, que además puede pegar.
     rebisco::EstadoApp& iniciar(bool ensayo = false) {
-        rebisco::Entorno entorno;
-        (ensayo ? entorno.ensayo : entorno.carpetaDatos) = carpeta.ruta();
+        const rebisco::Entorno entorno{
+            .modo = ensayo ? rebisco::ModoEjecucion::ensayo : rebisco::ModoEjecucion::prueba,
+            .carpetaDatos = carpeta.ruta(),
+        };
         estado = std::make_unique<rebisco::EstadoApp>(rebisco::EstadoApp::Dependencias{
             .plataforma = *plataforma,
             .portapapeles = plataforma->general(),

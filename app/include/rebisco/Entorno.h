@@ -7,20 +7,22 @@
 
 namespace rebisco {
 
+// Cómo corre el proceso. Quien construye un Entorno a mano lo dice siempre.
+enum class ModoEjecucion {
+    normal, // el escritorio del usuario, con sus preferencias y su carpeta
+    ensayo, // REBISCO_ENSAYO: otra carpeta; por lo demás, como el programa de verdad
+    prueba, // REBISCO_DATOS: preferencias en memoria, sin origen, sin pegar, sin atajo
+};
+
 // Los interruptores del proceso: las variables REBISCO_ del entorno, leídas una vez.
 struct Entorno {
-    std::optional<std::filesystem::path> carpetaDatos; // REBISCO_DATOS
-    std::optional<std::filesystem::path> ensayo;       // REBISCO_ENSAYO
-    std::optional<std::string> portapapeles;           // REBISCO_PORTAPAPELES
-    std::optional<std::string> autoprueba;             // REBISCO_AUTOPRUEBA
-    std::optional<std::string> informe;                // REBISCO_INFORME
-    std::optional<std::string> instantanea;            // REBISCO_INSTANTANEA
-    std::optional<std::string> captura;                // REBISCO_CAPTURA
-    bool aparienciaOscura = false;                     // REBISCO_APARIENCIA == "oscura"
-    bool sinActividad = false;                         // REBISCO_SIN_ACTIVIDAD == "1"
+    ModoEjecucion modo = ModoEjecucion::normal;
+    // La carpeta propia: la de REBISCO_DATOS o, si falta, la de REBISCO_ENSAYO.
+    std::optional<std::filesystem::path> carpetaDatos;
+    std::optional<std::string> portapapeles; // REBISCO_PORTAPAPELES
+    bool sinActividad = false;               // REBISCO_SIN_ACTIVIDAD == "1"
 
-    // Una ejecución de prueba es la que tiene su propia carpeta de datos.
-    bool esPrueba() const { return carpetaDatos.has_value(); }
+    bool esPrueba() const { return modo == ModoEjecucion::prueba; }
 
     bool operator==(const Entorno&) const = default;
 

@@ -91,9 +91,6 @@ inline constexpr auto pegarAlElegir = "pegarAlElegir";
 inline constexpr auto pausado = "pausado";
 inline constexpr auto atajoCodigo = "atajoCodigo";
 inline constexpr auto atajoModificadores = "atajoModificadores";
-inline constexpr auto yaSeAbrio = "yaSeAbrio";
-inline constexpr auto huellaConocida = "huellaConocida";
-inline constexpr auto mudanzaDeOlvane = "mudanzaDeOlvane";
 
 // Los catorce valores registrados por defecto.
 QVariantMap registrados();
