@@ -7,14 +7,18 @@
 #include <string_view>
 #include <vector>
 
-namespace plataforma::x11 {
+namespace plataforma {
 
 // Lo que interesa de un archivo .desktop.
 struct EntradaEscritorio {
     std::optional<std::string> nombre;       // Name, o Name[idioma] si lo hay
     std::optional<std::string> claseVentana; // StartupWMClass
+    std::optional<std::string> icono;        // Icon: nombre del tema o ruta absoluta
     bool oculta = false;                     // Hidden=true: la entrada se considera borrada
 };
+
+// Las entradas de escritorio son de freedesktop.org, no de X11: valen para cualquier backend
+// y para las ventanas.
 
 // Lee el grupo [Desktop Entry]; idiomas en orden de preferencia ("es_ES", "es").
 EntradaEscritorio leerEntrada(std::string_view contenido, const std::vector<std::string>& idiomas);
@@ -32,6 +36,8 @@ public:
     // WM_CLASS que se comparan con StartupWMClass.
     std::optional<std::string> nombre(const std::vector<std::string>& candidatos,
                                       const std::vector<std::string>& clases);
+    // La entrada visible (no oculta) con ese identificador.
+    std::optional<EntradaEscritorio> entrada(const std::string& id);
 
 private:
     struct Carpeta {
@@ -49,4 +55,4 @@ private:
     bool indexado = false;
 };
 
-} // namespace plataforma::x11
+} // namespace plataforma
