@@ -12,10 +12,10 @@ std::optional<Dibujo> delPaquete(const QString& carpeta, const QString& nombre) 
     return Dibujo::cargar(carpeta + u'/' + nombre + QStringLiteral(".svg"), true);
 }
 
-// Siempre de plantilla, lo traiga el paquete o sea el símbolo de respaldo.
+// Siempre de plantilla: lo son los dibujos del paquete, los símbolos y el vacío que queda.
 Dibujo plantilla(const std::optional<Dibujo>& delPaquete, const QString& respaldo) {
-    if (delPaquete) return delPaquete->comoPlantilla();
-    if (auto simbolo = Simbolos::llamado(respaldo)) return simbolo->comoPlantilla();
+    if (delPaquete) return *delPaquete;
+    if (auto simbolo = Simbolos::llamado(respaldo)) return *simbolo;
     return Dibujo().comoPlantilla();
 }
 

@@ -30,6 +30,8 @@ protected:
         png(tema / "48x48/apps/del-tema.png", Qt::blue);
         png(carpeta / "datos/pixmaps/viejo.png", Qt::green);
         png(carpeta / "suelto.png", Qt::red);
+        // Lo que encontraría un Icon= con "../" que escapara de la carpeta pixmaps.
+        png(carpeta / "datos/escapado.png", Qt::yellow);
         escribir(carpeta / "roto.png", "esto no es un PNG");
     }
 
@@ -67,7 +69,7 @@ TEST_F(Iconos_, ElIconoSaleDeLaEntradaDeEscritorio) {
     entrada("org.ejemplo.Roto", "Icon=" + (carpeta / "roto.png").string() + "\n");
     entrada("org.ejemplo.SinIcono", "");
     entrada("org.ejemplo.IconoAusente", "Icon=no-esta-en-ningun-sitio\n");
-    entrada("org.ejemplo.Relativo", "Icon=../suelto.png\n");
+    entrada("org.ejemplo.Relativo", "Icon=../escapado.png\n");
     entrada("org.ejemplo.Oculta", "Icon=del-tema\nHidden=true\n");
     struct Caso {
         std::optional<std::string> id;
@@ -104,6 +106,14 @@ TEST_F(Iconos_, LoNoInstaladoSeBuscaOtraVezYLoEncontradoSeGuarda) {
     const auto icono = Iconos::deApp("org.ejemplo.Tarde");
     ASSERT_TRUE(icono.has_value());
     EXPECT_EQ(colorDe(*icono), QColor(Qt::blue));
+
+    // Con la entrada instalada pero su icono aún no, tampoco se guarda la ausencia.
+    entrada("org.ejemplo.IconoTarde", "Icon=llega-tarde\n");
+    EXPECT_EQ(Iconos::deApp("org.ejemplo.IconoTarde"), std::nullopt);
+    png(carpeta / "datos/pixmaps/llega-tarde.png", Qt::magenta);
+    const auto tarde = Iconos::deApp("org.ejemplo.IconoTarde");
+    ASSERT_TRUE(tarde.has_value());
+    EXPECT_EQ(colorDe(*tarde), QColor(Qt::magenta));
 
     // Ya encontrado, no se vuelve a leer: desinstalarla no lo borra de la lista.
     fs::remove(aplicaciones() / "org.ejemplo.Tarde.desktop");

@@ -27,7 +27,7 @@ TEST(Idioma, LaInterfazEsElPrimerIdiomaConTabla) {
         {lista({"ca@valencia", "es"}), "es"},
         {lista({"eo", "pt"}), "en"}, // sin tabla para ninguno
         {lista({"C"}), "en"},
-        {lista({"esperanto", "es"}), "es"}, // "es" ha de ser el idioma entero, no un prefijo
+        {lista({"esperanto", "en"}), "en"}, // "es" ha de ser el idioma entero, no un prefijo
         {lista({""}), "en"},
         {{}, "en"},
     };

@@ -21,7 +21,8 @@ public slots:
 
 TEST(Sistema, SoloSeAbreUnEnlaceValidoYAbsoluto) {
     Receptor receptor;
-    for (const char* esquema : {"https", "http", "mailto", "rebisco-prueba"})
+    // El esquema vacío atraparía un enlace relativo que se colara hasta el escritorio.
+    for (const char* esquema : {"https", "http", "mailto", "rebisco-prueba", ""})
         QDesktopServices::setUrlHandler(QString::fromLatin1(esquema), &receptor, "abrir");
     struct Caso {
         const char* texto;
@@ -48,7 +49,7 @@ TEST(Sistema, SoloSeAbreUnEnlaceValidoYAbsoluto) {
             EXPECT_EQ(receptor.abiertos.front(), QUrl(QString::fromUtf8(caso.texto)));
         }
     }
-    for (const char* esquema : {"https", "http", "mailto", "rebisco-prueba"})
+    for (const char* esquema : {"https", "http", "mailto", "rebisco-prueba", ""})
         QDesktopServices::unsetUrlHandler(QString::fromLatin1(esquema));
 }
 
