@@ -13,11 +13,6 @@ namespace rebisco::Iconos {
 
 namespace {
 
-struct Cache {
-    plataforma::BuscadorEntradas entradas;
-    std::map<std::string, QIcon> guardados;
-};
-
 bool pintable(const QIcon& icono) {
     return !icono.isNull() && !icono.pixmap(32).isNull();
 }
@@ -49,15 +44,14 @@ QIcon resolver(const QString& valor) {
 
 std::optional<QIcon> deApp(const std::optional<std::string>& appId) {
     if (!appId || appId->empty()) return std::nullopt;
-    auto& cache = detalle::delProceso<Cache>();
-    if (const auto it = cache.guardados.find(*appId); it != cache.guardados.end())
-        return it->second;
+    auto& guardados = detalle::delProceso<std::map<std::string, QIcon>>();
+    if (const auto it = guardados.find(*appId); it != guardados.end()) return it->second;
     // Sin entrada o sin icono no se guarda nada: instalarlo después lo hace aparecer.
-    const auto entrada = cache.entradas.entrada(*appId);
+    const auto entrada = plataforma::buscarEntrada(*appId);
     if (!entrada || !entrada->icono) return std::nullopt;
     const auto icono = resolver(QString::fromStdString(*entrada->icono));
     if (icono.isNull()) return std::nullopt;
-    cache.guardados.emplace(*appId, icono);
+    guardados.emplace(*appId, icono);
     return icono;
 }
 

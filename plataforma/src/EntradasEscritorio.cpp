@@ -195,11 +195,17 @@ std::optional<std::string> BuscadorEntradas::nombre(const std::vector<std::strin
     return std::nullopt;
 }
 
-std::optional<EntradaEscritorio> BuscadorEntradas::entrada(const std::string& id) {
-    actualizar();
-    const auto it = entradas.find(id);
-    if (it == entradas.end() || it->second.oculta) return std::nullopt;
-    return it->second;
+std::optional<EntradaEscritorio> buscarEntrada(const std::string& id) {
+    if (id.empty() || id.front() == '.' || id.find('/') != std::string::npos) return std::nullopt;
+    for (const auto& carpeta : carpetasXdg()) {
+        const auto ruta = carpeta / (id + ".desktop");
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(ruta, error)) continue;
+        auto entrada = leerEntrada(leerArchivo(ruta), {});
+        if (entrada.oculta) return std::nullopt;
+        return entrada;
+    }
+    return std::nullopt;
 }
 
 } // namespace plataforma

@@ -71,6 +71,11 @@ TEST_F(Iconos_, ElIconoSaleDeLaEntradaDeEscritorio) {
     entrada("org.ejemplo.IconoAusente", "Icon=no-esta-en-ningun-sitio\n");
     entrada("org.ejemplo.Relativo", "Icon=../escapado.png\n");
     entrada("org.ejemplo.Oculta", "Icon=del-tema\nHidden=true\n");
+    // Las carpetas del sistema cuentan después de la del usuario, que manda aunque oculte.
+    fs::create_directories(carpeta / "sistema/applications");
+    const std::string visible = "[Desktop Entry]\nName=S\nIcon=del-tema\n";
+    escribir(carpeta / "sistema/applications/org.ejemplo.Sistema.desktop", visible);
+    escribir(carpeta / "sistema/applications/org.ejemplo.Oculta.desktop", visible);
     struct Caso {
         std::optional<std::string> id;
         std::optional<QColor> color; // nada: sin icono
@@ -85,6 +90,8 @@ TEST_F(Iconos_, ElIconoSaleDeLaEntradaDeEscritorio) {
         {"org.ejemplo.IconoAusente", std::nullopt},
         {"org.ejemplo.Relativo", std::nullopt},
         {"org.ejemplo.Oculta", std::nullopt},
+        {"org.ejemplo.Sistema", QColor(Qt::blue)},
+        {".desktop", std::nullopt},
         {"org.ejemplo.NoInstalada", std::nullopt},
         {"../applications/org.ejemplo.Ruta", std::nullopt},
         {"", std::nullopt},

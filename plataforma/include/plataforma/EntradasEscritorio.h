@@ -23,6 +23,11 @@ struct EntradaEscritorio {
 // Lee el grupo [Desktop Entry]; idiomas en orden de preferencia ("es_ES", "es").
 EntradaEscritorio leerEntrada(std::string_view contenido, const std::vector<std::string>& idiomas);
 
+// La entrada con ese identificador de archivo (sin ".desktop"), sin indexar las demás: manda la
+// primera carpeta XDG que la tenga, y si está oculta es como si no existiera. Un identificador
+// con "/" o que empieza por "." no nombra ninguna.
+std::optional<EntradaEscritorio> buscarEntrada(const std::string& id);
+
 // Claves Name[...] que valen para un valor de LC_MESSAGES como "es_ES.UTF-8@euro", de la
 // más concreta a la más general.
 std::vector<std::string> idiomasDe(std::string_view locale);
@@ -36,8 +41,6 @@ public:
     // WM_CLASS que se comparan con StartupWMClass.
     std::optional<std::string> nombre(const std::vector<std::string>& candidatos,
                                       const std::vector<std::string>& clases);
-    // La entrada visible (no oculta) con ese identificador.
-    std::optional<EntradaEscritorio> entrada(const std::string& id);
 
 private:
     struct Carpeta {
