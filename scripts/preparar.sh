@@ -8,7 +8,7 @@ paquetes=(
   libsqlite3-dev libicu-dev liburiparser-dev libssl-dev libvips-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
-  qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-l10n-tools
+  qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-l10n-tools qt6-svg-dev
   libxcb1-dev libxcb-xtest0-dev libxcb-xfixes0-dev libxcb-xkb-dev
   libxkbcommon-dev libxkbcommon-x11-dev libgl-dev
   libglib2.0-dev libglib2.0-bin gsettings-desktop-schemas xkb-data x11-xkb-utils

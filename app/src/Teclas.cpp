@@ -2,6 +2,8 @@
 
 #include "rebisco/Textos.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <map>
 
@@ -50,12 +52,14 @@ QString nombre(plataforma::Teclado& teclado, std::int64_t codigo) {
 }
 
 QString texto(plataforma::Teclado& teclado, std::int64_t codigo, std::int64_t modificadores) {
-    QString resultado;
-    if (modificadores & control) resultado += QStringLiteral("⌃");
-    if (modificadores & opcion) resultado += QStringLiteral("⌥");
-    if (modificadores & mayusculas) resultado += QStringLiteral("⇧");
-    if (modificadores & comando) resultado += QStringLiteral("⌘");
-    return resultado + nombre(teclado, codigo);
+    // Como se escriben los atajos en Linux: nombres unidos por "+", no los símbolos de Apple.
+    QStringList partes;
+    if (modificadores & control) partes << localizable("Ctrl");
+    if (modificadores & opcion) partes << localizable("Alt");
+    if (modificadores & mayusculas) partes << localizable("Mayús");
+    if (modificadores & comando) partes << localizable("Súper");
+    partes << nombre(teclado, codigo);
+    return partes.join(u'+');
 }
 
 std::optional<QString> caracter(plataforma::Teclado& teclado, std::uint16_t codigo) {

@@ -91,7 +91,7 @@ struct ConAtajo : testing::Test {
 
 TEST_F(ConAtajo, ArrancaConElAtajoPorOmisionYCadaPulsacionAlternaElPanel) {
     auto& estado = iniciar();
-    EXPECT_EQ(estado.atajoTexto(), QStringLiteral("⇧⌘V"));
+    EXPECT_EQ(estado.atajoTexto(), QStringLiteral("Mayús+Súper+V"));
     EXPECT_EQ(estado.problemaAtajo(), std::nullopt);
     EXPECT_FALSE(estado.grabandoAtajo());
     EXPECT_TRUE(ServicioAtajosMemoria::registrada(9, 768));
@@ -109,7 +109,7 @@ TEST_F(ConAtajo, ArrancaConElAtajoPorOmisionYCadaPulsacionAlternaElPanel) {
 TEST_F(ConAtajo, EnUnaEjecucionDePruebaNoRegistraPeroEscribeElTexto) {
     banco.preferencias.set(P::atajoCodigo, 3);
     auto& estado = iniciar(false);
-    EXPECT_EQ(estado.atajoTexto(), QStringLiteral("⇧⌘F"));
+    EXPECT_EQ(estado.atajoTexto(), QStringLiteral("Mayús+Súper+F"));
     EXPECT_EQ(estado.problemaAtajo(), std::nullopt);
     EXPECT_FALSE(estado.atajoGlobal().registrado());
     EXPECT_FALSE(ServicioAtajosMemoria::registrada(3, 768));
@@ -133,7 +133,7 @@ TEST_F(ConAtajo, UnaCombinacionDelSistemaNoSeRegistra) {
 
     estado.cambiarAtajo(9, 768);
     EXPECT_EQ(estado.problemaAtajo(), std::nullopt);
-    EXPECT_EQ(estado.atajoTexto(), QStringLiteral("⇧⌘V"));
+    EXPECT_EQ(estado.atajoTexto(), QStringLiteral("Mayús+Súper+V"));
 }
 
 TEST_F(ConAtajo, RechazadoSiOtroLaTieneHastaQueSeVuelveARegistrar) {
@@ -164,7 +164,7 @@ TEST_F(ConAtajo, CambiarLoGuardaSueltaElViejoYTomaElNuevo) {
     estado.cambiarAtajo(f18, todos);
     EXPECT_FALSE(ServicioAtajosMemoria::registrada(f19, todos));
     EXPECT_TRUE(ServicioAtajosMemoria::registrada(f18, todos));
-    EXPECT_EQ(estado.atajoTexto(), QStringLiteral("⌃⌥⇧⌘Tecla 79"));
+    EXPECT_EQ(estado.atajoTexto(), QStringLiteral("Ctrl+Alt+Mayús+Súper+Tecla 79"));
 
     // Un valor editado a mano, fuera de rango: rechazado, y el anterior ya suelto.
     estado.cambiarAtajo(70000, 256);

@@ -18,18 +18,19 @@ TEST(Teclas, TextoDeCombinaciones) {
         const char* texto;
     };
     const Caso casos[] = {
-        {9, 768, "⇧⌘V"},
-        {9, 768 + 4096, "⌃⇧⌘V"},
-        {9, 6912, "⌃⌥⇧⌘V"},
-        {9, 256 | 512 | 2048 | 4096, "⌃⌥⇧⌘V"}, // el orden es siempre el mismo
-        {49, 256, "⌘Espacio"},
+        {9, 768, "Mayús+Súper+V"},
+        {9, 768 + 4096, "Ctrl+Mayús+Súper+V"},
+        {9, 6912, "Ctrl+Alt+Mayús+Súper+V"},
+        {9, 256 | 512 | 2048 | 4096, "Ctrl+Alt+Mayús+Súper+V"}, // el orden es siempre el mismo
+        {49, 256, "Súper+Espacio"},
         {53, 0, "⎋"},
-        {122, 2048, "⌥F1"},
+        {122, 2048, "Alt+F1"},
         {111, 0, "F12"},
-        {80, 6912, "⌃⌥⇧⌘Tecla 80"}, // F19 no está en la distribución ni en la tabla fija
+        {80, 6912,
+         "Ctrl+Alt+Mayús+Súper+Tecla 80"}, // F19 no está en la distribución ni en la tabla fija
         {36, 0, "↩"},
-        {0, 0x10000 | 256, "⌘A"}, // los bits ajenos no se escriben
-        {27, 4096, "⌃-"},
+        {0, 0x10000 | 256, "Súper+A"}, // los bits ajenos no se escriben
+        {27, 4096, "Ctrl+-"},
         {200, 0, "Tecla 200"},
         {70000, 0, "Tecla 70000"},
         {-3, 0, "Tecla -3"},

@@ -1,9 +1,10 @@
 // Traducciones puras del backend X11: destinos, texto, URL de archivos y entradas .desktop.
-#include "EntradasEscritorio.h"
 #include "TiposX11.h"
+#include <plataforma/EntradasEscritorio.h>
 
 #include <gtest/gtest.h>
 
+using namespace plataforma;
 using namespace plataforma::x11;
 namespace fs = std::filesystem;
 
@@ -327,6 +328,22 @@ INSTANTIATE_TEST_SUITE_P(
         CasoEntrada{
             "retornoDeCarro", "[Desktop Entry]\r\nName=Win\r\n", {}, "Win", std::nullopt, false}),
     [](const auto& info) { return info.param.nombre; });
+
+TEST(Entradas, ElIconoEsElDelGrupoPrincipal) {
+    struct Caso {
+        const char* contenido;
+        std::optional<std::string> icono;
+    };
+    const Caso casos[] = {
+        {"[Desktop Entry]\nIcon=org.xfce.mousepad\n", "org.xfce.mousepad"},
+        {"[Desktop Entry]\nIcon = /opt/app/icono.png \n", "/opt/app/icono.png"},
+        {"[Desktop Entry]\nIcon=\n", std::nullopt},
+        {"[Desktop Action nueva]\nIcon=otra\n[Desktop Entry]\nName=A\n", std::nullopt},
+        {"[Desktop Entry]\nIcon=mi\\sicono\n", "mi icono"},
+    };
+    for (const auto& c : casos)
+        EXPECT_EQ(leerEntrada(c.contenido, {}).icono, c.icono) << c.contenido;
+}
 
 TEST(Idiomas, DeLoConcretoALoGeneral) {
     EXPECT_EQ(idiomasDe("es_ES.UTF-8"), (std::vector<std::string>{"es_ES", "es"}));

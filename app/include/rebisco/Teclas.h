@@ -11,7 +11,7 @@
 
 namespace rebisco {
 
-// Nombres de teclas y combinaciones para el usuario ("⇧⌘V"), y los atajos que el sistema
+// Nombres de teclas y combinaciones para el usuario ("Mayús+Súper+V"), y los atajos que el sistema
 // ya usa. Los códigos son posiciones de tecla; las máscaras, los bits de plataforma::Modificador.
 namespace Teclas {
 
@@ -24,7 +24,7 @@ struct Combinacion {
 
 // Las flechas, F1–F12 y otras se nombran con un texto fijo; el resto por lo que escribe.
 QString nombre(plataforma::Teclado& teclado, std::int64_t codigo);
-// Los modificadores siempre en el orden ⌃⌥⇧⌘, y luego la tecla.
+// Los modificadores siempre en el orden Ctrl, Alt, Mayús, Súper, y luego la tecla.
 QString texto(plataforma::Teclado& teclado, std::int64_t codigo, std::int64_t modificadores);
 std::optional<QString> caracter(plataforma::Teclado& teclado, std::uint16_t codigo);
 // Los modificadores de un evento de Qt en la máscara del programa; Super es ⌘.

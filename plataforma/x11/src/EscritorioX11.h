@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EntradasEscritorio.h"
+#include <plataforma/EntradasEscritorio.h>
 
 #include "plataforma/Escritorio.h"
 

@@ -7,17 +7,26 @@
 #include <string_view>
 #include <vector>
 
-namespace plataforma::x11 {
+namespace plataforma {
 
 // Lo que interesa de un archivo .desktop.
 struct EntradaEscritorio {
     std::optional<std::string> nombre;       // Name, o Name[idioma] si lo hay
     std::optional<std::string> claseVentana; // StartupWMClass
+    std::optional<std::string> icono;        // Icon: nombre del tema o ruta absoluta
     bool oculta = false;                     // Hidden=true: la entrada se considera borrada
 };
 
+// Las entradas de escritorio son de freedesktop.org, no de X11: valen para cualquier backend
+// y para las ventanas.
+
 // Lee el grupo [Desktop Entry]; idiomas en orden de preferencia ("es_ES", "es").
 EntradaEscritorio leerEntrada(std::string_view contenido, const std::vector<std::string>& idiomas);
+
+// La entrada con ese identificador de archivo (sin ".desktop"), sin indexar las demás: manda la
+// primera carpeta XDG que la tenga, y si está oculta es como si no existiera. Un identificador
+// con "/" o que empieza por "." no nombra ninguna.
+std::optional<EntradaEscritorio> buscarEntrada(const std::string& id);
 
 // Claves Name[...] que valen para un valor de LC_MESSAGES como "es_ES.UTF-8@euro", de la
 // más concreta a la más general.
@@ -49,4 +58,4 @@ private:
     bool indexado = false;
 };
 
-} // namespace plataforma::x11
+} // namespace plataforma

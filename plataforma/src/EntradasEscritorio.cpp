@@ -1,10 +1,10 @@
-#include "EntradasEscritorio.h"
+#include "plataforma/EntradasEscritorio.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
-namespace plataforma::x11 {
+namespace plataforma {
 
 namespace {
 
@@ -121,6 +121,8 @@ EntradaEscritorio leerEntrada(std::string_view contenido, const std::vector<std:
             nombres[std::string(clave.substr(5, clave.size() - 6))] = valor;
         } else if (clave == "StartupWMClass") {
             entrada.claseVentana = valor;
+        } else if (clave == "Icon") {
+            if (!valor.empty()) entrada.icono = valor;
         } else if (clave == "Hidden") {
             entrada.oculta = valor == "true";
         }
@@ -193,4 +195,17 @@ std::optional<std::string> BuscadorEntradas::nombre(const std::vector<std::strin
     return std::nullopt;
 }
 
-} // namespace plataforma::x11
+std::optional<EntradaEscritorio> buscarEntrada(const std::string& id) {
+    if (id.empty() || id.front() == '.' || id.find('/') != std::string::npos) return std::nullopt;
+    for (const auto& carpeta : carpetasXdg()) {
+        const auto ruta = carpeta / (id + ".desktop");
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(ruta, error)) continue;
+        auto entrada = leerEntrada(leerArchivo(ruta), {});
+        if (entrada.oculta) return std::nullopt;
+        return entrada;
+    }
+    return std::nullopt;
+}
+
+} // namespace plataforma
