@@ -148,7 +148,8 @@ void Almacen::fijar(std::int64_t id, bool fijado) {
 
 void Almacen::borrar(std::int64_t id) {
     indices->alDia();
-    db->correr("DELETE FROM recortes WHERE id = ?", {Valor::entero(id)});
+    if (db->correr("DELETE FROM recortes WHERE id = ?", {Valor::entero(id)}) > 0)
+        db->vaciarRegistro();
 }
 
 std::int64_t Almacen::borrarTodo(bool conservarFijados) {
@@ -160,6 +161,7 @@ std::int64_t Almacen::borrarTodo(bool conservarFijados) {
                                            : "DELETE FROM recortes");
     });
     db->ejecutar("PRAGMA incremental_vacuum");
+    db->vaciarRegistro();
     return borrados;
 }
 

@@ -115,7 +115,10 @@ std::int64_t Almacen::aplicarRetencion(const PoliticaRetencion& politica, Instan
             }
         }
     });
-    if (borrados > 0) db->ejecutar("PRAGMA incremental_vacuum");
+    if (borrados > 0) {
+        db->ejecutar("PRAGMA incremental_vacuum");
+        db->vaciarRegistro();
+    }
     return borrados;
 }
 
