@@ -144,6 +144,12 @@ void Almacen::enTransaccion(const std::function<void()>& trabajo) {
     }
 }
 
+void Almacen::trasBorrar() {
+    indices->olvidarBorrados();
+    db->ejecutar("PRAGMA incremental_vacuum");
+    db->vaciarRegistro();
+}
+
 std::int64_t Almacen::siguienteOrden() {
     return db->entero("SELECT COALESCE(MAX(orden), 0) + 1 FROM recortes").value_or(1);
 }

@@ -350,6 +350,15 @@ void Indices::alDia() noexcept {
     }
 }
 
+void Indices::olvidarBorrados() noexcept {
+    if (!activas_) return;
+    try {
+        db_.ejecutar("INSERT INTO rebisco_busqueda(rebisco_busqueda) VALUES('optimize')");
+    } catch (const ErrorAlmacen&) {
+        // Queda para el próximo borrado; un daño del archivo ya lo recuerda la conexión.
+    }
+}
+
 std::optional<Totales> Indices::totales() noexcept {
     if (!activas_) return std::nullopt;
     try {

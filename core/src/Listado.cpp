@@ -148,8 +148,7 @@ void Almacen::fijar(std::int64_t id, bool fijado) {
 
 void Almacen::borrar(std::int64_t id) {
     indices->alDia();
-    if (db->correr("DELETE FROM recortes WHERE id = ?", {Valor::entero(id)}) > 0)
-        db->vaciarRegistro();
+    if (db->correr("DELETE FROM recortes WHERE id = ?", {Valor::entero(id)}) > 0) trasBorrar();
 }
 
 std::int64_t Almacen::borrarTodo(bool conservarFijados) {
@@ -160,8 +159,7 @@ std::int64_t Almacen::borrarTodo(bool conservarFijados) {
         return db->correr(conservarFijados ? "DELETE FROM recortes WHERE fijado = 0"
                                            : "DELETE FROM recortes");
     });
-    db->ejecutar("PRAGMA incremental_vacuum");
-    db->vaciarRegistro();
+    trasBorrar();
     return borrados;
 }
 

@@ -116,8 +116,7 @@ std::int64_t Almacen::aplicarRetencion(const PoliticaRetencion& politica, Instan
         }
     });
     if (borrados > 0) {
-        db->ejecutar("PRAGMA incremental_vacuum");
-        db->vaciarRegistro();
+        trasBorrar();
     }
     return borrados;
 }

@@ -206,7 +206,7 @@ class LoBorrado : public testing::TestWithParam<CasoBorrado> {};
 // cerrar el almacén (una salida limpia no es lo normal tras cada borrado).
 TEST_P(LoBorrado, NoQuedaEnElDisco) {
     pruebas::CarpetaTemporal tmp;
-    const std::string secreto = "contrasena-del-banco-7f3a9c";
+    const std::string secreto = "contrasena-del-banco-zqxjwv";
     Almacen almacen(tmp / "historial.sqlite");
     const auto id = almacen.guardar(pruebas::recorteDeTexto(secreto), momento(ahora - 40 * dia)).id;
     for (int i = 0; i < 3; ++i)
@@ -217,6 +217,10 @@ TEST_P(LoBorrado, NoQuedaEnElDisco) {
     GetParam().borrar(almacen, id);
     EXPECT_EQ(almacen.listar(secreto, 10).size(), 0u);
     EXPECT_EQ(pruebas::archivosCon(tmp.ruta(), secreto), std::vector<std::string>{});
+    // Tampoco los trigramas con que lo encontraba la búsqueda.
+    for (const char* trigrama : {"zqx", "qxj", "xjw", "jwv"})
+        EXPECT_EQ(pruebas::archivosCon(tmp.ruta(), trigrama), std::vector<std::string>{})
+            << trigrama;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -85,6 +85,9 @@ private:
     // Ejecuta trabajo dentro de BEGIN IMMEDIATE ... COMMIT; ante un fallo, ROLLBACK y relanza.
     void enTransaccion(const std::function<void()>& trabajo);
     std::int64_t siguienteOrden();
+    // Tras una escritura que borra: que lo borrado no siga legible en ningún archivo, y el
+    // espacio libre vuelva al sistema.
+    void trasBorrar();
 
     std::unique_ptr<Conexion> db;
     // Estructuras auxiliares que aceleran sin cambiar ninguna respuesta.
