@@ -351,7 +351,12 @@ void Indices::alDia() noexcept {
 }
 
 void Indices::olvidarBorrados() noexcept {
-    if (!activas_) return;
+    // Fundir reescribe el índice entero: unos 20 ms por cada mil recortes de texto corto. Más
+    // allá de este tamaño costaría segundos en cada copia, y los trozos quedan hasta que
+    // fts5 funda esos segmentos por su cuenta.
+    constexpr std::int64_t maximoParaFundir = 5000;
+    const auto t = totales();
+    if (!t || t->recortes > maximoParaFundir) return;
     try {
         db_.ejecutar("INSERT INTO rebisco_busqueda(rebisco_busqueda) VALUES('optimize')");
     } catch (const ErrorAlmacen&) {
