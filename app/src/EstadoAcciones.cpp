@@ -133,6 +133,8 @@ void EstadoApp::alternarFijado(const nucleo::Recorte& recorte) {
     try {
         almacen->fijar(recorte.id, !recorte.fijado);
     } catch (const nucleo::ErrorAlmacen& error) {
+        qCWarning(registroEstado) << "no se pudo fijar o soltar un recorte:"
+                                  << QString::fromStdString(error.description());
         tratarDano(error);
     }
     recargar(true);

@@ -91,7 +91,7 @@ Almacen::Almacen(const std::optional<std::filesystem::path>& ruta,
     }
     db = std::make_unique<Conexion>(ruta ? ruta->string() : ":memory:",
                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    sqlite3_busy_timeout(db->handle(), static_cast<int>(esperaAlAbrir.count()));
+    db->esperar(static_cast<int>(esperaAlAbrir.count()));
     // La primera lectura del archivo: un archivo ajeno o dañado falla ya aquí, y uno de una
     // versión más nueva se deja sin tocar.
     const auto version = db->entero("PRAGMA user_version").value_or(0);
@@ -116,7 +116,7 @@ Almacen::Almacen(const std::optional<std::filesystem::path>& ruta,
     indices->preparar();
     // Las estructuras auxiliares callan sus fallos; un daño visto al prepararlas es del archivo.
     db->comprobar();
-    sqlite3_busy_timeout(db->handle(), 3000);
+    db->esperar(3000);
     if (ruta) {
         for (const char* sufijo : {"", "-wal", "-shm"}) {
             Archivos::hacerPrivado(ruta->string() + sufijo);

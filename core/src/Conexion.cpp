@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace nucleo {
@@ -84,10 +85,19 @@ void Conexion::comprobar() const {
     if (codigoDano_ != 0) throw ErrorAlmacen(codigoDano_, mensajeDano_);
 }
 
+void Conexion::esperar(int milisegundos) {
+    espera_ = milisegundos;
+    sqlite3_busy_timeout(db_, milisegundos);
+}
+
 void Conexion::vaciarRegistro() {
     comprobar();
+    // Si otro programa está leyendo, no se le espera más que un momento: el registro queda
+    // como está hasta el siguiente borrado que lo consiga (o el cierre).
+    sqlite3_busy_timeout(db_, std::min(espera_, 100));
     const int codigo =
         sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_busy_timeout(db_, espera_);
     if (codigo != SQLITE_OK && codigo != SQLITE_BUSY && codigo != SQLITE_LOCKED)
         throw error(codigo);
 }

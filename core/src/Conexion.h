@@ -83,6 +83,8 @@ public:
     // queda inservible: desde entonces todo lanza ese mismo error sin tocar el archivo, y al
     // cerrarla no se vuelca el registro en él.
     ErrorAlmacen error(int codigo);
+    // Cuánto espera cada sentencia a que otro programa suelte el archivo.
+    void esperar(int milisegundos);
     // Lanza el daño visto, si lo hubo.
     void comprobar() const;
     // Pasa el registro a la base y lo deja vacío, para que lo borrado no siga legible en él.
@@ -91,6 +93,7 @@ public:
 
 private:
     sqlite3* db_ = nullptr;
+    int espera_ = 0;
     int codigoDano_ = 0;
     std::string mensajeDano_;
 };
