@@ -1,4 +1,5 @@
 #include "rebisco/EstadoApp.h"
+#include "rebisco/Registro.h"
 #include "rebisco/Textos.h"
 
 #include <algorithm>
@@ -35,6 +36,14 @@ void EstadoApp::recargar(bool conservarSeleccion) {
         poner(total_, estadisticas.recortes, &EstadoApp::cambioTotal);
         poner(bytesTotales_, estadisticas.bytes, &EstadoApp::cambioBytesTotales);
     } catch (const nucleo::ErrorAlmacen& error) {
+        // Un historial dañado se sustituye por uno nuevo, vacío, que se lee sin más; si también
+        // ese falla, se avisa y no se sigue sustituyendo.
+        if (!releyendoTrasDano && tratarDano(error)) {
+            releyendoTrasDano = true;
+            recargar(false);
+            releyendoTrasDano = false;
+            return;
+        }
         avisar(localizable("No se pudo leer el historial: ") +
                QString::fromStdString(error.description()));
     }
@@ -78,6 +87,10 @@ bool EstadoApp::copiarAlPortapapeles(const nucleo::Recorte& recorte, bool soloTe
         if (vigilante) vigilante->ignorarCambioActual();
         almacen->marcarUsado(recorte.id, dep.reloj());
     } catch (const nucleo::ErrorAlmacen& error) {
+        if (tratarDano(error)) {
+            recargar(false);
+            return false;
+        }
         avisar(localizable("No se pudo copiar: ") + QString::fromStdString(error.description()));
         return false;
     }
@@ -104,7 +117,11 @@ void EstadoApp::eliminar(const nucleo::Recorte& recorte) {
     auto indice = posicion(recortes_, recorte.id);
     try {
         almacen->borrar(recorte.id);
-    } catch (const nucleo::ErrorAlmacen&) {
+    } catch (const nucleo::ErrorAlmacen& error) {
+        // Que nadie crea borrado lo que sigue ahí.
+        if (!tratarDano(error))
+            avisar(localizable("No se pudo borrar el recorte: ") +
+                   QString::fromStdString(error.description()));
     }
     recargar(true);
     if (indice && !recortes_.empty())
@@ -115,7 +132,10 @@ void EstadoApp::alternarFijado(const nucleo::Recorte& recorte) {
     if (!almacen) return;
     try {
         almacen->fijar(recorte.id, !recorte.fijado);
-    } catch (const nucleo::ErrorAlmacen&) {
+    } catch (const nucleo::ErrorAlmacen& error) {
+        qCWarning(registroEstado) << "no se pudo fijar o soltar un recorte:"
+                                  << QString::fromStdString(error.description());
+        tratarDano(error);
     }
     recargar(true);
 }
@@ -124,7 +144,10 @@ void EstadoApp::borrarHistorial(bool conservarFijados) {
     if (!almacen) return;
     try {
         almacen->borrarTodo(conservarFijados);
-    } catch (const nucleo::ErrorAlmacen&) {
+    } catch (const nucleo::ErrorAlmacen& error) {
+        if (!tratarDano(error))
+            avisar(localizable("No se pudo borrar el historial: ") +
+                   QString::fromStdString(error.description()));
     }
     recargar(false);
 }
@@ -134,7 +157,11 @@ void EstadoApp::limpiar() {
     try {
         if (almacen->aplicarRetencion(Preferencias::politica(dep.preferencias), dep.reloj()) > 0)
             recargar(true);
-    } catch (const nucleo::ErrorAlmacen&) {
+    } catch (const nucleo::ErrorAlmacen& error) {
+        // Se reintenta en el siguiente paso del temporizador; no es un aviso para el usuario.
+        qCWarning(registroEstado) << "no se pudo aplicar la retención:"
+                                  << QString::fromStdString(error.description());
+        if (tratarDano(error)) recargar(false);
     }
 }
 

@@ -3,11 +3,8 @@
 #include "rebisco/Textos.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QPointer>
 #include <QThread>
-
-#include <system_error>
 
 namespace rebisco {
 
@@ -36,6 +33,13 @@ EstadoApp::EstadoApp(Dependencias dependencias, QObject* padre)
     borradoDelAviso.setSingleShot(true);
     connect(&borradoDelAviso, &QTimer::timeout, this,
             [this] { poner(aviso_, {}, &EstadoApp::cambioAviso); });
+    reintentoAlmacen.setSingleShot(true);
+    connect(&reintentoAlmacen, &QTimer::timeout, this, [this] {
+        abrirAlmacen(true);
+        if (!almacen) return;
+        limpiar();
+        recargar(true);
+    });
     pegado.setSingleShot(true);
     connect(&pegado, &QTimer::timeout, this,
             [this] { Pegador::pulsarComandoV(dep.plataforma.teclado()); });
@@ -53,7 +57,7 @@ void EstadoApp::ponerPestanaAjustes(PestanaAjustes pestana) {
 
 void EstadoApp::iniciar() {
     poner(pausado_, dep.preferencias.boolean(Preferencias::pausado), &EstadoApp::cambioPausado);
-    abrirAlmacen();
+    abrirAlmacen(false);
     atajo.alPulsar = [estado = QPointer(this)] {
         if (estado) estado->alternarPanel();
     };
@@ -71,55 +75,10 @@ void EstadoApp::iniciar() {
     recargar(true);
 }
 
-void EstadoApp::abrirAlmacen() {
-    auto ruta = Preferencias::carpetaDatos(dep.entorno) / "historial.sqlite";
-    auto noSePudo = [this](const QString& descripcion) {
-        poner(errorAlmacen_,
-              std::optional(localizable("No se pudo abrir el historial: ") + descripcion),
-              &EstadoApp::cambioErrorAlmacen);
-    };
-    try {
-        almacen = std::make_unique<nucleo::Almacen>(ruta);
-        return;
-    } catch (const nucleo::ErrorAlmacen& error) {
-        if (!error.esCorrupcion()) {
-            noSePudo(QString::fromStdString(error.description()));
-            return;
-        }
-    } catch (const std::exception& error) {
-        noSePudo(QString::fromStdString(error.what()));
-        return;
-    }
-
-    // El archivo dañado y sus compañeros se apartan juntos: un -wal que quedara atrás se
-    // aplicaría sobre el historial nuevo.
-    auto ahora = QDateTime::fromMSecsSinceEpoch(
-        std::chrono::duration_cast<std::chrono::milliseconds>(dep.reloj().time_since_epoch())
-            .count());
-    auto nombre = "historial-anterior-" +
-                  ahora.toLocalTime().toString("yyyyMMdd-HHmmss").toStdString() + ".sqlite";
-    auto aparte = ruta.parent_path() / nombre;
-    for (const char* sufijo : {"", "-wal", "-shm"}) {
-        std::error_code ignorado;
-        std::filesystem::rename(ruta.string() + sufijo, aparte.string() + sufijo, ignorado);
-    }
-    try {
-        almacen = std::make_unique<nucleo::Almacen>(ruta);
-        poner(errorAlmacen_,
-              std::optional(localizable("El historial estaba dañado y se empezó uno nuevo. El "
-                                        "anterior quedó guardado como «") +
-                            QString::fromStdString(nombre) + "»."),
-              &EstadoApp::cambioErrorAlmacen);
-    } catch (const nucleo::ErrorAlmacen& error) {
-        noSePudo(QString::fromStdString(error.description()));
-    } catch (const std::exception& error) {
-        noSePudo(QString::fromStdString(error.what()));
-    }
-}
-
 void EstadoApp::cerrar() {
     if (vigilante) vigilante->detener();
     limpieza.stop();
+    reintentoAlmacen.stop();
     atajo.retirar();
     actividad.reset();
     almacen.reset();

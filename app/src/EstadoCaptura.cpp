@@ -30,9 +30,18 @@ void EstadoApp::alCambiarPortapapeles() {
     auto resultado = nucleo::Captura::interpretar(lectura, opciones);
     auto* nuevo = std::get_if<nucleo::RecorteNuevo>(&resultado);
     if (!nuevo) return;
-    try {
+    auto guardar = [&] {
         almacen->guardar(*nuevo, dep.reloj());
         almacen->aplicarRetencion(Preferencias::politica(dep.preferencias), dep.reloj());
+    };
+    try {
+        try {
+            guardar();
+        } catch (const nucleo::ErrorAlmacen& error) {
+            // Con el historial dañado sustituido, la copia va al nuevo: no se pierde.
+            if (!tratarDano(error) || !almacen) throw;
+            guardar();
+        }
     } catch (const nucleo::ErrorAlmacen& error) {
         avisar(localizable("No se pudo guardar el recorte: ") +
                QString::fromStdString(error.description()));

@@ -4,9 +4,17 @@
 #include <QString>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace rebisco {
+
+QVariant AlmacenPreferencias::object(const QString& clave) const {
+    auto valor = guardado(clave);
+    auto defecto = registrado(clave);
+    if (valor.isValid() && Preferencias::admite(clave, valor, defecto)) return valor;
+    return defecto;
+}
 
 bool AlmacenPreferencias::boolean(const QString& clave) const {
     auto valor = object(clave);
@@ -31,11 +39,6 @@ std::optional<QString> AlmacenPreferencias::string(const QString& clave) const {
     auto valor = object(clave);
     if (valor.typeId() != QMetaType::QString) return std::nullopt;
     return valor.toString();
-}
-
-QVariant PreferenciasEnMemoria::object(const QString& clave) const {
-    if (auto it = valores.find(clave); it != valores.end()) return *it;
-    return iniciales.value(clave);
 }
 
 void PreferenciasEnMemoria::set(const QString& clave, const QVariant& valor) {
@@ -63,6 +66,45 @@ QVariantMap registrados() {
         {appsExcluidas, QString()}, {pegarAlElegir, true},     {pausado, false},
         {atajoCodigo, 9},           {atajoModificadores, 768},
     };
+}
+
+namespace {
+
+enum class Clase { booleano, entero, texto, otra };
+
+Clase claseDe(const QVariant& valor) {
+    switch (valor.typeId()) {
+    case QMetaType::Bool:
+        return Clase::booleano;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::Short:
+        return Clase::entero;
+    case QMetaType::QString:
+        return Clase::texto;
+    default:
+        return Clase::otra;
+    }
+}
+
+// Los límites son de 1 en adelante. No hay máximos: un límite mayor nunca borra más, y volver
+// al registrado sí podría.
+qint64 minimoDe(const QString& clave) {
+    if (clave == maximoRecortes || clave == megasTotales || clave == maximoDias ||
+        clave == megasMaximos)
+        return 1;
+    return std::numeric_limits<qint64>::min();
+}
+
+} // namespace
+
+bool admite(const QString& clave, const QVariant& valor, const QVariant& registrado) {
+    if (!registrado.isValid()) return true;
+    const auto clase = claseDe(valor);
+    if (clase != claseDe(registrado)) return false;
+    return clase != Clase::entero || valor.toLongLong() >= minimoDe(clave);
 }
 
 std::filesystem::path archivoDelUsuario() {

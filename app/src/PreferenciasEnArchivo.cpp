@@ -1,4 +1,5 @@
 #include "rebisco/Preferencias.h"
+#include "rebisco/Registro.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -64,8 +65,8 @@ void PreferenciasEnArchivo::cargar() {
     QFile entrada(qruta(archivo));
     if (!entrada.exists()) return;
     if (!entrada.open(QIODevice::ReadOnly)) {
-        problemaArchivo = QStringLiteral("No se pudieron leer las preferencias (%1): %2")
-                              .arg(qruta(archivo), entrada.errorString());
+        anotarProblema(QStringLiteral("No se pudieron leer las preferencias (%1): %2")
+                           .arg(qruta(archivo), entrada.errorString()));
         soloMemoria = true;
         return;
     }
@@ -94,14 +95,13 @@ void PreferenciasEnArchivo::cargar() {
     std::error_code fallo;
     std::filesystem::rename(archivo, aparte, fallo);
     if (fallo) {
-        problemaArchivo =
-            QStringLiteral("Las preferencias están dañadas y no se pudieron apartar: %1")
-                .arg(QString::fromStdString(fallo.message()));
+        anotarProblema(QStringLiteral("Las preferencias están dañadas y no se pudieron apartar: %1")
+                           .arg(QString::fromStdString(fallo.message())));
         soloMemoria = true;
     } else
-        problemaArchivo =
+        anotarProblema(
             QStringLiteral("Las preferencias estaban dañadas; el archivo quedó guardado como «%1».")
-                .arg(qruta(aparte.filename()));
+                .arg(qruta(aparte.filename())));
 }
 
 void PreferenciasEnArchivo::guardar() {
@@ -124,13 +124,8 @@ void PreferenciasEnArchivo::guardar() {
         bien = salida.commit();
     }
     if (!bien)
-        problemaArchivo = QStringLiteral("No se pudieron guardar las preferencias (%1): %2")
-                              .arg(qruta(archivo), salida.errorString());
-}
-
-QVariant PreferenciasEnArchivo::object(const QString& clave) const {
-    if (auto it = valores.find(clave); it != valores.end()) return *it;
-    return iniciales.value(clave);
+        anotarProblema(QStringLiteral("No se pudieron guardar las preferencias (%1): %2")
+                           .arg(qruta(archivo), salida.errorString()));
 }
 
 void PreferenciasEnArchivo::set(const QString& clave, const QVariant& valor) {
@@ -149,6 +144,22 @@ void PreferenciasEnArchivo::removeObject(const QString& clave) {
 
 void PreferenciasEnArchivo::registrar(const QVariantMap& pares) {
     iniciales.insert(pares);
+    // Lo que no vale se deja en el archivo, tal como lo escribió el usuario, pero no cuenta.
+    QStringList malas;
+    for (auto it = pares.begin(); it != pares.end(); ++it) {
+        auto valor = valores.value(it.key());
+        if (valor.isValid() && !Preferencias::admite(it.key(), valor, *it)) malas << it.key();
+    }
+    if (malas.isEmpty()) return;
+    anotarProblema(QStringLiteral("Las preferencias tenían valores no válidos, que no se usan: %1.")
+                       .arg(malas.join(QStringLiteral(", "))));
+}
+
+void PreferenciasEnArchivo::anotarProblema(const QString& texto) {
+    // Un guardado que falla una y otra vez se cuenta una sola vez.
+    if (problemaArchivo && problemaArchivo->contains(texto)) return;
+    qCWarning(registroEstado).noquote() << texto;
+    problemaArchivo = problemaArchivo ? *problemaArchivo + QLatin1Char(' ') + texto : texto;
 }
 
 } // namespace rebisco

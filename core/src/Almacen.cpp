@@ -36,11 +36,20 @@ const std::string esquema =
     "CREATE INDEX representaciones_recorte ON representaciones(recorte_id);\n"
     "PRAGMA user_version = 1;";
 
-const char* const pragmasDeApertura[] = {
-    "PRAGMA auto_vacuum = INCREMENTAL",    "PRAGMA journal_mode = WAL",
-    "PRAGMA journal_size_limit = 4194304", "PRAGMA foreign_keys = ON",
+constexpr std::int64_t versionConocida = 1;
+
+// Solo de la conexión: no escriben en el archivo ni piden su cerrojo.
+const char* const pragmasDeConexion[] = {
+    "PRAGMA journal_size_limit = 4194304",
+    "PRAGMA foreign_keys = ON",
     "PRAGMA secure_delete = ON",
 };
+
+std::string modoDeRegistro(Conexion& db) {
+    std::string modo;
+    db.consultar("PRAGMA journal_mode", {}, [&](const Fila& f) { modo = f.texto(0).value_or(""); });
+    return modo;
+}
 
 void insertarRepresentaciones(Conexion& db, std::int64_t id, const RecorteNuevo& nuevo) {
     for (const auto& r : nuevo.representaciones) {
@@ -65,23 +74,49 @@ bool ErrorAlmacen::esCorrupcion() const {
     return primario == SQLITE_CORRUPT || primario == SQLITE_NOTADB;
 }
 
+bool ErrorAlmacen::esOcupado() const {
+    const int primario = codigo & 0xff;
+    return primario == SQLITE_BUSY || primario == SQLITE_LOCKED;
+}
+
 const char* ErrorAlmacen::what() const noexcept {
     return descripcion_.c_str();
 }
 
-Almacen::Almacen(const std::optional<std::filesystem::path>& ruta) {
+Almacen::Almacen(const std::optional<std::filesystem::path>& ruta,
+                 std::chrono::milliseconds esperaAlAbrir) {
     if (ruta) {
         Archivos::crearCarpetaPrivada(ruta->parent_path());
         Archivos::crearArchivoPrivado(*ruta);
     }
     db = std::make_unique<Conexion>(ruta ? ruta->string() : ":memory:",
                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    sqlite3_busy_timeout(db->handle(), 3000);
-    for (const char* pragma : pragmasDeApertura)
+    db->esperar(static_cast<int>(esperaAlAbrir.count()));
+    // La primera lectura del archivo: un archivo ajeno o dañado falla ya aquí, y uno de una
+    // versión más nueva se deja sin tocar.
+    const auto version = db->entero("PRAGMA user_version").value_or(0);
+    if (version > versionConocida) {
+        throw ErrorAlmacen(SQLITE_CANTOPEN, "database schema version " + std::to_string(version) +
+                                                " is newer than this program's " +
+                                                std::to_string(versionConocida) +
+                                                "; the file is left untouched");
+    }
+    // Lo que escribe en el archivo, y por tanto espera al cerrojo de escritura, solo al crearlo
+    // o al migrarlo: si otro programa tiene el historial abierto, abrirlo no debe esperar por él.
+    if (version == 0) {
+        db->ejecutar("PRAGMA auto_vacuum = INCREMENTAL");
+        db->ejecutar("PRAGMA journal_mode = WAL");
+    } else if (modoDeRegistro(*db) != "wal") {
+        db->ejecutar("PRAGMA journal_mode = WAL");
+    }
+    for (const char* pragma : pragmasDeConexion)
         db->ejecutar(pragma);
     migrar();
     indices = std::make_unique<Indices>(*db);
     indices->preparar();
+    // Las estructuras auxiliares callan sus fallos; un daño visto al prepararlas es del archivo.
+    db->comprobar();
+    db->esperar(3000);
     if (ruta) {
         for (const char* sufijo : {"", "-wal", "-shm"}) {
             Archivos::hacerPrivado(ruta->string() + sufijo);
@@ -107,6 +142,12 @@ void Almacen::enTransaccion(const std::function<void()>& trabajo) {
         sqlite3_exec(db->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
+}
+
+void Almacen::trasBorrar() {
+    indices->olvidarBorrados();
+    db->ejecutar("PRAGMA incremental_vacuum");
+    db->vaciarRegistro();
 }
 
 std::int64_t Almacen::siguienteOrden() {
@@ -147,6 +188,8 @@ Guardado Almacen::guardar(const RecorteNuevo& nuevo, Instante ahora) {
         }
         insertarRepresentaciones(*db, resultado.id, nuevo);
     });
+    // Una repetición sustituye representaciones: las viejas no deben quedar en el registro.
+    if (resultado.repetido) db->vaciarRegistro();
     return resultado;
 }
 

@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace nucleo {
@@ -70,11 +71,39 @@ Conexion::~Conexion() {
     sqlite3_close_v2(db_);
 }
 
-ErrorAlmacen Conexion::error(int codigo) const {
-    return ErrorAlmacen(codigo, db_ ? sqlite3_errmsg(db_) : "no database connection");
+ErrorAlmacen Conexion::error(int codigo) {
+    ErrorAlmacen e(codigo, db_ ? sqlite3_errmsg(db_) : "no database connection");
+    if (e.esCorrupcion() && codigoDano_ == 0) {
+        codigoDano_ = e.codigo;
+        mensajeDano_ = e.mensaje;
+        if (db_) sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    }
+    return e;
+}
+
+void Conexion::comprobar() const {
+    if (codigoDano_ != 0) throw ErrorAlmacen(codigoDano_, mensajeDano_);
+}
+
+void Conexion::esperar(int milisegundos) {
+    espera_ = milisegundos;
+    sqlite3_busy_timeout(db_, milisegundos);
+}
+
+void Conexion::vaciarRegistro() {
+    comprobar();
+    // Si otro programa está leyendo, no se le espera más que un momento: el registro queda
+    // como está hasta el siguiente borrado que lo consiga (o el cierre).
+    sqlite3_busy_timeout(db_, std::min(espera_, 100));
+    const int codigo =
+        sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_busy_timeout(db_, espera_);
+    if (codigo != SQLITE_OK && codigo != SQLITE_BUSY && codigo != SQLITE_LOCKED)
+        throw error(codigo);
 }
 
 void Conexion::ejecutar(const std::string& sql) {
+    comprobar();
     const int codigo = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
     if (codigo != SQLITE_OK) throw error(codigo);
 }
@@ -89,6 +118,7 @@ void Conexion::consultar(std::string_view sql, const std::vector<Valor>& paramet
 
 void Conexion::recorrer(std::string_view sql, const std::vector<Valor>& parametros,
                         const std::function<bool(const Fila&)>& porFila) {
+    comprobar();
     sqlite3_stmt* crudo = nullptr;
     const int preparado =
         sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &crudo, nullptr);

@@ -79,10 +79,23 @@ public:
                                        const std::vector<Valor>& parametros = {});
     std::int64_t correr(std::string_view sql, const std::vector<Valor>& parametros = {});
 
-    ErrorAlmacen error(int codigo) const;
+    // El error de un fallo de la biblioteca. Si dice que el archivo está dañado, la conexión
+    // queda inservible: desde entonces todo lanza ese mismo error sin tocar el archivo, y al
+    // cerrarla no se vuelca el registro en él.
+    ErrorAlmacen error(int codigo);
+    // Cuánto espera cada sentencia a que otro programa suelte el archivo.
+    void esperar(int milisegundos);
+    // Lanza el daño visto, si lo hubo.
+    void comprobar() const;
+    // Pasa el registro a la base y lo deja vacío, para que lo borrado no siga legible en él.
+    // Si otro programa lo está leyendo, queda para la próxima vez.
+    void vaciarRegistro();
 
 private:
     sqlite3* db_ = nullptr;
+    int espera_ = 0;
+    int codigoDano_ = 0;
+    std::string mensajeDano_;
 };
 
 } // namespace nucleo

@@ -40,6 +40,10 @@ public:
     void preparar() noexcept;
     // Antes de cada operación: si otro programa cambió el esquema, vuelve a preparar.
     void alDia() noexcept;
+    // Tras borrar: el índice de trigramas guarda lo borrado en sus segmentos hasta que se
+    // funden; se funden ya, para que no quede ni rastro de ese texto, mientras el historial
+    // no sea tan grande que fundirlo congele el programa. Nunca lanza.
+    void olvidarBorrados() noexcept;
 
     // Totales exactos; sin valor si no están activas o no se pueden leer.
     std::optional<Totales> totales() noexcept;

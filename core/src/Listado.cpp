@@ -148,7 +148,7 @@ void Almacen::fijar(std::int64_t id, bool fijado) {
 
 void Almacen::borrar(std::int64_t id) {
     indices->alDia();
-    db->correr("DELETE FROM recortes WHERE id = ?", {Valor::entero(id)});
+    if (db->correr("DELETE FROM recortes WHERE id = ?", {Valor::entero(id)}) > 0) trasBorrar();
 }
 
 std::int64_t Almacen::borrarTodo(bool conservarFijados) {
@@ -159,7 +159,7 @@ std::int64_t Almacen::borrarTodo(bool conservarFijados) {
         return db->correr(conservarFijados ? "DELETE FROM recortes WHERE fijado = 0"
                                            : "DELETE FROM recortes");
     });
-    db->ejecutar("PRAGMA incremental_vacuum");
+    trasBorrar();
     return borrados;
 }
 

@@ -115,7 +115,9 @@ std::int64_t Almacen::aplicarRetencion(const PoliticaRetencion& politica, Instan
             }
         }
     });
-    if (borrados > 0) db->ejecutar("PRAGMA incremental_vacuum");
+    if (borrados > 0) {
+        trasBorrar();
+    }
     return borrados;
 }
 

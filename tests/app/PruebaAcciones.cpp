@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace TipoDato = nucleo::TipoDato;
 namespace P = rebisco::Preferencias;
 using namespace pruebas;
@@ -251,6 +253,71 @@ TEST(Limpiar, ElTemporizadorAplicaLaPolitica) {
     banco.guardarVarios(5);
     banco.preferencias.set(P::maximoRecortes, 2);
     EXPECT_TRUE(esperarHasta([&] { return estado.total() == 2; }, 2s));
+}
+
+// Un borrado que falla se cuenta como falla un guardado: nadie debe creer que ya no está.
+TEST(Eliminar, UnFalloSeAvisaYNadaDesaparece) {
+    struct Caso {
+        const char* nombre;
+        std::function<void(rebisco::EstadoApp&)> borrar;
+        const char* aviso;
+    };
+    const std::vector<Caso> casos{
+        {"un recorte", [](auto& e) { e.eliminar(e.recortes().back()); },
+         "No se pudo borrar el recorte: SQLite 19: no se deja"},
+        {"todo", [](auto& e) { e.borrarHistorial(false); },
+         "No se pudo borrar el historial: SQLite 19: no se deja"},
+        {"todo menos lo fijado", [](auto& e) { e.borrarHistorial(true); },
+         "No se pudo borrar el historial: SQLite 19: no se deja"},
+    };
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        Banco banco;
+        auto& estado = banco.iniciar();
+        banco.copiar("uno");
+        banco.copiar("dos");
+        BaseCruda(banco.base())
+            .ejecutar("CREATE TRIGGER impedir BEFORE DELETE ON recortes BEGIN "
+                      "SELECT RAISE(ABORT, 'no se deja'); END;");
+        caso.borrar(estado);
+        EXPECT_EQ(estado.aviso(), QString(caso.aviso));
+        EXPECT_EQ(banco.vistas(), (std::vector<std::string>{"dos", "uno"}));
+        EXPECT_EQ(estado.total(), 2);
+    }
+}
+
+// Lo que la propia app escribe al elegir o copiar no vuelve por el vigilante: el recorte
+// conserva todas sus representaciones (también tras elegirlo como texto solo) y no hay
+// una segunda captura.
+TEST(Pegar, LaEscrituraPropiaNoVuelvePorElVigilante) {
+    struct Caso {
+        const char* nombre;
+        std::function<void(rebisco::EstadoApp&, const nucleo::Recorte&)> elegir;
+    };
+    const std::vector<Caso> casos{
+        {"elegir como texto", [](auto& e, const auto& r) { e.pegar(r, true); }},
+        {"elegir con formato", [](auto& e, const auto& r) { e.pegar(r, false); }},
+        {"copiar", [](auto& e, const auto& r) { e.copiar(r); }},
+    };
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        Banco banco;
+        auto& estado = banco.iniciar(banco.entornoDePrueba(), {.vigilancia = 5ms});
+        banco.portapapeles().escribirPiezas({{std::string(TipoDato::texto), bytes("hola")},
+                                             {std::string(TipoDato::html), bytes("<b>hola</b>")}});
+        ASSERT_TRUE(esperarHasta([&] { return estado.total() == 1; }));
+        const auto filas = [&] {
+            return BaseCruda(banco.base())
+                .filas("SELECT id, tipo FROM representaciones ORDER BY id");
+        };
+        const auto antes = filas();
+        ASSERT_EQ(antes.size(), 2u);
+
+        caso.elegir(estado, estado.recortes().front());
+        esperar(100ms);
+        EXPECT_EQ(filas(), antes);
+        EXPECT_EQ(estado.total(), 1);
+    }
 }
 
 } // namespace

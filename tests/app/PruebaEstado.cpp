@@ -43,6 +43,85 @@ TEST(Arranque, UnaBaseDanadaSeApartaYSeEmpiezaOtra) {
     EXPECT_EQ(banco.vistas(), std::vector<std::string>{"después del daño"});
 }
 
+// Otro programa con el historial cerrado en exclusiva al arrancar: se ve el error y se sigue
+// intentando hasta que queda libre; entonces se abre con lo que tenía y se captura.
+TEST(Arranque, UnHistorialOcupadoSeAbreCuandoQuedaLibre) {
+    Banco banco;
+    nucleo::Almacen(banco.base()).guardar(recorteDeTexto("de antes"), banco.ahora);
+    auto otro = std::make_unique<BaseCruda>(banco.base());
+    otro->ejecutar("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE;");
+    auto tiempos = Banco::sinVigilancia();
+    tiempos.reintentoAlmacen = 20ms;
+    auto& estado = banco.iniciar(banco.entornoDePrueba(), tiempos);
+
+    EXPECT_EQ(estado.almacenAbierto(), nullptr);
+    ASSERT_TRUE(estado.errorAlmacen().has_value());
+    EXPECT_TRUE(estado.errorAlmacen()->startsWith("No se pudo abrir el historial: SQLite 5: "))
+        << estado.errorAlmacen()->toStdString();
+    esperar(600ms);
+    EXPECT_EQ(estado.almacenAbierto(), nullptr);
+    EXPECT_TRUE(estado.errorAlmacen().has_value());
+
+    otro.reset();
+    ASSERT_TRUE(esperarHasta([&] { return estado.almacenAbierto() != nullptr; }));
+    EXPECT_FALSE(estado.errorAlmacen().has_value());
+    EXPECT_EQ(banco.vistas(), std::vector<std::string>{"de antes"});
+    banco.copiar("después");
+    EXPECT_EQ(banco.vistas(), (std::vector<std::string>{"después", "de antes"}));
+}
+
+// Un historial de una versión más nueva no se abre, ni se aparta, ni se toca.
+TEST(Arranque, UnHistorialMasNuevoNoSeToca) {
+    Banco banco;
+    BaseCruda(banco.base()).ejecutar("PRAGMA user_version = 2; CREATE TABLE futura(x);");
+    std::ifstream antes(banco.base(), std::ios::binary);
+    const std::string contenido(std::istreambuf_iterator<char>(antes), {});
+    auto& estado = banco.iniciar();
+
+    EXPECT_EQ(estado.almacenAbierto(), nullptr);
+    ASSERT_TRUE(estado.errorAlmacen().has_value());
+    EXPECT_TRUE(estado.errorAlmacen()->startsWith("No se pudo abrir el historial: "));
+    banco.copiar("no se guarda");
+    std::ifstream despues(banco.base(), std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(despues), {}) == contenido)
+        << "el archivo cambió";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(banco.carpeta.ruta()), {}), 1);
+}
+
+// Un daño que aparece con el historial ya abierto se trata como el de la apertura: el archivo
+// se aparta sin volver a escribir en él, empieza uno nuevo y se dice en errorAlmacen.
+TEST(Uso, UnHistorialDanadoEnUsoSeApartaYSeEmpiezaOtro) {
+    Banco banco;
+    {
+        nucleo::Almacen almacen(banco.base());
+        for (int i = 0; i < 200; ++i)
+            almacen.guardar(recorteDeTexto("viejo " + std::to_string(i) + std::string(200, 'x')),
+                            banco.ahora + std::chrono::seconds(i));
+    }
+    danarHojaDe(banco.base(), "recortes");
+    std::ifstream danado(banco.base(), std::ios::binary);
+    const std::string contenido(std::istreambuf_iterator<char>(danado), {});
+    banco.ahora += std::chrono::hours(1);
+    auto& estado = banco.iniciar();
+
+    ASSERT_NE(estado.almacenAbierto(), nullptr);
+    ASSERT_TRUE(estado.errorAlmacen().has_value());
+    auto texto = estado.errorAlmacen()->toStdString();
+    std::smatch nombre;
+    ASSERT_TRUE(std::regex_search(texto, nombre,
+                                  std::regex("«(historial-anterior-\\d{8}-\\d{6}\\.sqlite)»")))
+        << texto;
+    EXPECT_TRUE(texto.starts_with("El historial estaba dañado y se empezó uno nuevo."));
+    EXPECT_FALSE(estado.aviso().has_value()) << estado.aviso()->toStdString();
+    std::ifstream aparte(banco.carpeta / nombre[1].str(), std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(aparte), {}) == contenido)
+        << "el archivo apartado no es el dañado tal cual";
+
+    banco.copiar("nuevo");
+    EXPECT_EQ(banco.vistas(), std::vector<std::string>{"nuevo"});
+    EXPECT_FALSE(estado.aviso().has_value());
+}
+
 TEST(Arranque, CarpetaSinPermisoDejaElHistorialCerrado) {
     Banco banco;
     auto bloqueo = banco.carpeta / "un-archivo";

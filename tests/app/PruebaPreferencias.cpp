@@ -42,19 +42,27 @@ TEST(Preferencias, LimitesDerivados) {
         nucleo::PoliticaRetencion politica;
     };
     const std::vector<Caso> casos{
-        {{{P::megasMaximos, 0}}, 1'048'576, {500, std::nullopt, 524'288'000}},
-        {{{P::megasMaximos, -7}}, 1'048'576, {500, std::nullopt, 524'288'000}},
         {{{P::limitarCantidad, false}, {P::maximoRecortes, 3}},
          20'971'520,
          {std::nullopt, std::nullopt, 524'288'000}},
-        {{{P::maximoRecortes, 0}}, 20'971'520, {1, std::nullopt, 524'288'000}},
-        {{{P::limitarDias, true}, {P::maximoDias, -2}}, 20'971'520, {500, 1, 524'288'000}},
         {{{P::limitarEspacio, false}}, 20'971'520, {500, std::nullopt, std::nullopt}},
-        {{{P::megasTotales, 0}}, 20'971'520, {500, std::nullopt, 1'048'576}},
-        // Un Int guardado como texto no es un Int: se lee 0 y el mínimo es 1.
-        {{{P::maximoRecortes, QString("5")}}, 20'971'520, {1, std::nullopt, 524'288'000}},
-        // Tampoco un Bool guardado como número.
-        {{{P::limitarCantidad, 1}}, 20'971'520, {std::nullopt, std::nullopt, 524'288'000}},
+        {{{P::limitarDias, true}, {P::maximoDias, 1}}, 20'971'520, {500, 1, 524'288'000}},
+        {{{P::maximoRecortes, 1}, {P::megasTotales, 1}, {P::megasMaximos, 1}},
+         1'048'576,
+         {1, std::nullopt, 1'048'576}},
+        // Lo que los ajustes nunca guardan cuenta como ausente: vale el registrado, que nunca
+        // borra más que lo guardado. Ni un 0, ni un negativo, ni un entero escrito como
+        // texto o como real, ni un Bool escrito como número.
+        {{{P::megasMaximos, 0}}, 20'971'520, {500, std::nullopt, 524'288'000}},
+        {{{P::megasMaximos, -7}}, 20'971'520, {500, std::nullopt, 524'288'000}},
+        {{{P::maximoRecortes, 0}}, 20'971'520, {500, std::nullopt, 524'288'000}},
+        {{{P::maximoRecortes, -5}}, 20'971'520, {500, std::nullopt, 524'288'000}},
+        {{{P::limitarDias, true}, {P::maximoDias, -2}}, 20'971'520, {500, 30, 524'288'000}},
+        {{{P::megasTotales, 0}}, 20'971'520, {500, std::nullopt, 524'288'000}},
+        {{{P::maximoRecortes, QString("5")}}, 20'971'520, {500, std::nullopt, 524'288'000}},
+        {{{P::maximoRecortes, 500.0}}, 20'971'520, {500, std::nullopt, 524'288'000}},
+        {{{P::limitarCantidad, 1}}, 20'971'520, {500, std::nullopt, 524'288'000}},
+        {{{P::limitarEspacio, QString("false")}}, 20'971'520, {500, std::nullopt, 524'288'000}},
     };
     for (const auto& caso : casos) {
         auto p = conRegistrados();
@@ -169,6 +177,45 @@ TEST(PreferenciasEnArchivo, UnArchivoDanadoSeApartaSinPerderlo) {
         rebisco::PreferenciasEnArchivo otra(ruta);
         EXPECT_EQ(otra.integer(P::maximoDias), 9);
         EXPECT_FALSE(otra.problema().has_value());
+    }
+}
+
+// Un valor de otro tipo o fuera de su rango no cuenta: vale el registrado, se avisa de la clave
+// y el archivo sigue con todo lo que escribió el usuario, sin apartarse.
+TEST(PreferenciasEnArchivo, UnValorNoValidoCuentaComoAusente) {
+    struct Caso {
+        std::string entrada;
+        QString clave;
+    };
+    const std::vector<Caso> casos{
+        {R"("maximoRecortes": {"texto": "500"})", P::maximoRecortes},
+        {R"("maximoRecortes": {"real": 500})", P::maximoRecortes},
+        {R"("maximoRecortes": {"entero": -5})", P::maximoRecortes},
+        {R"("megasTotales": {"entero": 0})", P::megasTotales},
+        {R"("ignorarConfidencial": {"texto": "true"})", P::ignorarConfidencial},
+        {R"("limitarEspacio": {"entero": 0})", P::limitarEspacio},
+    };
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.entrada);
+        CarpetaTemporal carpeta;
+        auto ruta = carpeta / "preferencias.json";
+        const auto contenido = R"({"pegarAlElegir": {"bool": false}, )" + caso.entrada + "}";
+        std::ofstream(ruta) << contenido;
+
+        rebisco::PreferenciasEnArchivo p(ruta);
+        p.registrar(P::registrados());
+        EXPECT_EQ(P::politica(p), (nucleo::PoliticaRetencion{.maximoRecortes = 500,
+                                                             .maximoDias = std::nullopt,
+                                                             .maximoBytes = 524'288'000}));
+        EXPECT_TRUE(P::opcionesCaptura(p).ignorarConfidencial);
+        EXPECT_EQ(p.object(caso.clave), P::registrados().value(caso.clave));
+        EXPECT_FALSE(p.boolean(P::pegarAlElegir));
+        ASSERT_TRUE(p.problema().has_value());
+        EXPECT_TRUE(p.problema()->contains(caso.clave)) << p.problema()->toStdString();
+
+        std::ifstream archivo(ruta);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(archivo), {}), contenido);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(carpeta.ruta()), {}), 1);
     }
 }
 

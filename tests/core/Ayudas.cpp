@@ -5,6 +5,7 @@
 #include <vips/vips8>
 
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -154,6 +155,34 @@ unsigned permisos(const fs::path& ruta) {
     struct stat st {};
     if (::stat(ruta.c_str(), &st) != 0) return 0;
     return st.st_mode & 0777;
+}
+
+void danarHojaDe(const fs::path& ruta, const std::string& tabla) {
+    long long pagina = 0;
+    long long tamano = 0;
+    {
+        BaseCruda b(ruta);
+        b.ejecutar("PRAGMA wal_checkpoint(TRUNCATE)");
+        pagina = b.entero("SELECT pageno FROM dbstat WHERE name = '" + tabla +
+                          "' AND pagetype = 'leaf' ORDER BY pageno DESC LIMIT 1");
+        tamano = b.entero("PRAGMA page_size");
+    }
+    std::fstream f(ruta, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp((pagina - 1) * tamano);
+    const std::string basura(static_cast<std::size_t>(tamano), '\xa5');
+    f.write(basura.data(), static_cast<std::streamsize>(basura.size()));
+}
+
+std::vector<std::string> archivosCon(const fs::path& carpeta, std::string_view texto) {
+    std::vector<std::string> encontrados;
+    for (const auto& entrada : fs::recursive_directory_iterator(carpeta)) {
+        if (!entrada.is_regular_file()) continue;
+        std::ifstream f(entrada.path(), std::ios::binary);
+        const std::string contenido(std::istreambuf_iterator<char>(f), {});
+        if (contenido.find(texto) != std::string::npos)
+            encontrados.push_back(entrada.path().filename().string());
+    }
+    return encontrados;
 }
 
 } // namespace pruebas

@@ -65,6 +65,13 @@ private:
 
 unsigned permisos(const std::filesystem::path& ruta);
 
+// Estropea en el archivo (cerrado) una hoja de datos de la tabla: la siguiente lectura de sus
+// filas falla por corrupción, pero el esquema y los índices siguen legibles.
+void danarHojaDe(const std::filesystem::path& ruta, const std::string& tabla);
+
+// Los archivos de la carpeta cuyo contenido incluye el texto, byte a byte.
+std::vector<std::string> archivosCon(const std::filesystem::path& carpeta, std::string_view texto);
+
 // El ErrorAlmacen que lanza la operación; si no lanza, la prueba falla.
 template <typename F> nucleo::ErrorAlmacen errorDe(F&& operacion) {
     try {

@@ -75,18 +75,29 @@ struct CasoPrevio {
 
 class ArchivoPrevio : public testing::TestWithParam<CasoPrevio> {};
 
-// Una versión positiva se usa tal cual; una versión 0 con tablas ajenas falla sin tocar nada.
+std::string contenido(const std::filesystem::path& ruta) {
+    std::ifstream f(ruta, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
+}
+
+// Una versión 1 se usa tal cual; una más nueva o una versión 0 con tablas ajenas falla sin
+// escribir nada: ni el archivo cambia ni aparecen otros a su lado.
 TEST_P(ArchivoPrevio, SeRespeta) {
     const auto& c = GetParam();
     CarpetaTemporal tmp;
     const auto ruta = tmp / "h.sqlite";
     BaseCruda(ruta).ejecutar(c.preparacion);
+    const auto antes = contenido(ruta);
     if (c.error == 0) {
         EXPECT_NO_THROW(Almacen almacen(ruta));
     } else {
         const auto e = pruebas::errorDe([&] { Almacen almacen(ruta); });
-        EXPECT_EQ(e.codigo, c.error);
+        EXPECT_EQ(e.codigo, c.error) << e.description();
         EXPECT_FALSE(e.esCorrupcion());
+        if (c.version > 1) {
+            EXPECT_TRUE(contenido(ruta) == antes) << "el archivo cambió";
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.ruta()), {}), 1);
+        }
     }
     BaseCruda b(ruta);
     EXPECT_EQ(b.entero("PRAGMA user_version"), c.version);
@@ -97,9 +108,56 @@ INSTANTIATE_TEST_SUITE_P(
     Almacen, ArchivoPrevio,
     testing::Values(
         CasoPrevio{
-            "VersionFutura", "PRAGMA user_version = 7; CREATE TABLE otra(x);", 0, 7, {"otra"}},
+            "VersionFutura", "PRAGMA user_version = 7; CREATE TABLE otra(x);", 14, 7, {"otra"}},
+        CasoPrevio{"VersionFuturaEnWal",
+                   "PRAGMA journal_mode = WAL; PRAGMA user_version = 2; CREATE TABLE otra(x);",
+                   14,
+                   2,
+                   {"otra"}},
         CasoPrevio{"VersionCeroConTabla", "CREATE TABLE recortes(x);", 1, 0, {"recortes"}}),
     [](const auto& info) { return info.param.nombre; });
+
+// Otro programa con el cerrojo de escritura no impide abrir un historial ya creado, ni leerlo.
+TEST(Almacen, AbrirNoEsperaAlCerrojoDeEscritura) {
+    CarpetaTemporal tmp;
+    const auto ruta = tmp / "h.sqlite";
+    {
+        Almacen almacen(ruta);
+        almacen.guardar(recorteDeTexto("ya estaba"), momento());
+    }
+    BaseCruda otro(ruta);
+    otro.ejecutar("BEGIN IMMEDIATE; INSERT INTO recortes(creado, usado, orden, clase, huella, "
+                  "vista, texto_busqueda, bytes) VALUES(0, 0, 9, 'texto', 'h', 'v', 'v', 1);");
+    std::unique_ptr<Almacen> almacen;
+    ASSERT_NO_THROW(almacen = std::make_unique<Almacen>(ruta));
+    EXPECT_EQ(almacen->listar("", 10).size(), 1u);
+    otro.ejecutar("COMMIT");
+}
+
+// Un daño visto por cualquier operación deja el almacén sin volver a tocar el archivo: todo
+// lanza la misma corrupción y al cerrar no se vuelca el registro en él.
+TEST(Almacen, TrasUnDanoNoSeEscribeMas) {
+    CarpetaTemporal tmp;
+    const auto ruta = tmp / "h.sqlite";
+    {
+        Almacen almacen(ruta);
+        for (int i = 0; i < 200; ++i)
+            almacen.guardar(recorteDeTexto("recorte " + std::to_string(i) + std::string(200, 'x')),
+                            momento(1'700'000'000.0 + i));
+    }
+    pruebas::danarHojaDe(ruta, "recortes");
+    const auto danado = contenido(ruta);
+    {
+        Almacen almacen(ruta);
+        const auto e = pruebas::errorDe([&] { almacen.listar("", 500); });
+        EXPECT_TRUE(e.esCorrupcion()) << e.description();
+        const auto otra =
+            pruebas::errorDe([&] { almacen.guardar(recorteDeTexto("nuevo"), momento()); });
+        EXPECT_EQ(otra, e);
+        EXPECT_EQ(pruebas::errorDe([&] { almacen.borrarTodo(false); }), e);
+    }
+    EXPECT_TRUE(contenido(ruta) == danado) << "se escribió en el archivo dañado";
+}
 
 TEST(Almacen, ArchivoDeTextoEsCorrupcion) {
     CarpetaTemporal tmp;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 
 using namespace nucleo;
 using pruebas::momento;
@@ -191,3 +192,55 @@ TEST(CopiarBase, OrigenQueNoEsBase) {
         pruebas::errorDe([&] { Almacen::copiarBase(tmp / "texto.sqlite", tmp / "copia.sqlite"); });
     EXPECT_TRUE(e.esCorrupcion()) << e.description();
 }
+
+namespace {
+
+struct CasoBorrado {
+    std::string nombre;
+    std::function<void(Almacen&, std::int64_t)> borrar;
+};
+
+class LoBorrado : public testing::TestWithParam<CasoBorrado> {};
+
+// Lo borrado no queda legible en ningún archivo de la carpeta, tampoco en el registro, y sin
+// cerrar el almacén (una salida limpia no es lo normal tras cada borrado).
+TEST_P(LoBorrado, NoQuedaEnElDisco) {
+    pruebas::CarpetaTemporal tmp;
+    const std::string secreto = "contrasena-del-banco-zqxjwv";
+    Almacen almacen(tmp / "historial.sqlite");
+    const auto id = almacen.guardar(pruebas::recorteDeTexto(secreto), momento(ahora - 40 * dia)).id;
+    for (int i = 0; i < 3; ++i)
+        almacen.guardar(recorteDeTamano(i, 10), momento(ahora + i));
+    almacen.fijar(almacen.listar("", 1).front().id, true);
+    ASSERT_FALSE(pruebas::archivosCon(tmp.ruta(), secreto).empty());
+
+    GetParam().borrar(almacen, id);
+    EXPECT_EQ(almacen.listar(secreto, 10).size(), 0u);
+    EXPECT_EQ(pruebas::archivosCon(tmp.ruta(), secreto), std::vector<std::string>{});
+    // Tampoco los trigramas con que lo encontraba la búsqueda.
+    for (const char* trigrama : {"zqx", "qxj", "xjw", "jwv"})
+        EXPECT_EQ(pruebas::archivosCon(tmp.ruta(), trigrama), std::vector<std::string>{})
+            << trigrama;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Retencion, LoBorrado,
+    testing::Values(CasoBorrado{"PorEdad",
+                                [](Almacen& a, std::int64_t) {
+                                    PoliticaRetencion p;
+                                    p.maximoDias = 30;
+                                    EXPECT_EQ(a.aplicarRetencion(p, momento(ahora)), 1);
+                                }},
+                    CasoBorrado{"PorCantidad",
+                                [](Almacen& a, std::int64_t) {
+                                    PoliticaRetencion p;
+                                    p.maximoRecortes = 2;
+                                    EXPECT_EQ(a.aplicarRetencion(p, momento(ahora)), 1);
+                                }},
+                    CasoBorrado{"Uno", [](Almacen& a, std::int64_t id) { a.borrar(id); }},
+                    CasoBorrado{"Todo", [](Almacen& a, std::int64_t) { a.borrarTodo(false); }},
+                    CasoBorrado{"TodoMenosFijados",
+                                [](Almacen& a, std::int64_t) { a.borrarTodo(true); }}),
+    [](const auto& info) { return info.param.nombre; });
+
+} // namespace

@@ -61,6 +61,8 @@ public:
         std::chrono::milliseconds limpieza{900'000};
         std::chrono::milliseconds pegadoSiEstamosDelante{350};
         std::chrono::milliseconds pegado{120};
+        // Cada cuánto se vuelve a intentar abrir un historial que otro programa tiene cerrado.
+        std::chrono::milliseconds reintentoAlmacen{5000};
     };
 
     struct Dependencias {
@@ -166,7 +168,12 @@ signals:
     void cambioPestanaAjustes();
 
 private:
-    void abrirAlmacen();
+    void abrirAlmacen(bool reintentando);
+    // Si el error dice que el archivo está dañado, lo aparta, empieza un historial nuevo y
+    // lo cuenta en errorAlmacen; devuelve si lo hizo.
+    bool tratarDano(const nucleo::ErrorAlmacen& error);
+    void empezarDeNuevo();
+    std::filesystem::path rutaAlmacen() const;
     void avisar(const QString& texto);
     void actualizarAcceso();
     bool copiarAlPortapapeles(const nucleo::Recorte& recorte, bool soloTexto);
@@ -183,6 +190,8 @@ private:
     std::unique_ptr<nucleo::Almacen> almacen;
     std::unique_ptr<Vigilante> vigilante;
     QTimer limpieza;
+    QTimer reintentoAlmacen;
+    bool releyendoTrasDano = false;
     std::unique_ptr<plataforma::Actividad> actividad;
     QTimer borradoDelAviso;
     QTimer pegado;

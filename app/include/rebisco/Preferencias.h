@@ -18,13 +18,14 @@
 namespace rebisco {
 
 // Un almacén de preferencias clave-valor con valores registrados por defecto, que se ven
-// mientras el usuario no haya guardado otro. Los tipos no se convierten entre sí: un
+// mientras el usuario no haya guardado otro válido. Los tipos no se convierten entre sí: un
 // texto "5" no es un entero.
 class AlmacenPreferencias {
 public:
     virtual ~AlmacenPreferencias() = default;
 
-    virtual QVariant object(const QString& clave) const = 0;
+    // Lo guardado si vale para la clave (Preferencias::admite), si no lo registrado.
+    QVariant object(const QString& clave) const;
     // Un QVariant inválido borra la clave.
     virtual void set(const QString& clave, const QVariant& valor) = 0;
     virtual void removeObject(const QString& clave) = 0;
@@ -33,15 +34,23 @@ public:
     bool boolean(const QString& clave) const;
     qint64 integer(const QString& clave) const;
     std::optional<QString> string(const QString& clave) const;
+
+protected:
+    // Lo que el usuario guardó y lo registrado, sin más; inválidos si no hay.
+    virtual QVariant guardado(const QString& clave) const = 0;
+    virtual QVariant registrado(const QString& clave) const = 0;
 };
 
 // Solo en memoria: lo que se guarda se pierde al salir. Es el de las ejecuciones de prueba.
 class PreferenciasEnMemoria : public AlmacenPreferencias {
 public:
-    QVariant object(const QString& clave) const override;
     void set(const QString& clave, const QVariant& valor) override;
     void removeObject(const QString& clave) override;
     void registrar(const QVariantMap& pares) override;
+
+protected:
+    QVariant guardado(const QString& clave) const override { return valores.value(clave); }
+    QVariant registrado(const QString& clave) const override { return iniciales.value(clave); }
 
 private:
     QVariantMap valores;
@@ -54,7 +63,6 @@ class PreferenciasEnArchivo : public AlmacenPreferencias {
 public:
     explicit PreferenciasEnArchivo(std::filesystem::path ruta);
 
-    QVariant object(const QString& clave) const override;
     void set(const QString& clave, const QVariant& valor) override;
     void removeObject(const QString& clave) override;
     void registrar(const QVariantMap& pares) override;
@@ -63,7 +71,12 @@ public:
     // Qué pasó con el archivo al cargarlo o al guardarlo, si algo fue mal.
     const std::optional<QString>& problema() const { return problemaArchivo; }
 
+protected:
+    QVariant guardado(const QString& clave) const override { return valores.value(clave); }
+    QVariant registrado(const QString& clave) const override { return iniciales.value(clave); }
+
 private:
+    void anotarProblema(const QString& texto);
     void cargar();
     void guardar();
 
@@ -94,6 +107,12 @@ inline constexpr auto atajoModificadores = "atajoModificadores";
 
 // Los catorce valores registrados por defecto.
 QVariantMap registrados();
+
+// Si un valor guardado cuenta para la clave: del tipo de su valor registrado (si lo tiene) y,
+// para los límites, de 1 en adelante. Un valor que no cuenta se
+// toma por ausente, y vale el registrado: un ajuste mal escrito nunca borra más ni deja
+// pasar lo confidencial.
+bool admite(const QString& clave, const QVariant& valor, const QVariant& registrado);
 
 // El almacén de un proceso con este entorno: en memoria en una ejecución de prueba, si no el
 // archivo del usuario; ya con los valores registrados. Lo posee quien lo pide.

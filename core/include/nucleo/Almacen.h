@@ -2,6 +2,7 @@
 
 #include "nucleo/Modelo.h"
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <filesystem>
@@ -24,6 +25,8 @@ public:
     // "SQLite " + código + ": " + mensaje; es el texto que ve el usuario en los avisos.
     std::string description() const;
     bool esCorrupcion() const;
+    // Otro programa tiene el archivo cerrado (SQLITE_BUSY o SQLITE_LOCKED): pasará solo.
+    bool esOcupado() const;
     const char* what() const noexcept override;
 
     bool operator==(const ErrorAlmacen& otro) const {
@@ -55,8 +58,10 @@ class Indices;
 // Toda operación se completa o lanza ErrorAlmacen.
 class Almacen {
 public:
-    // Sin ruta, una base privada en memoria.
-    explicit Almacen(const std::optional<std::filesystem::path>& ruta = std::nullopt);
+    // Sin ruta, una base privada en memoria. Si otro programa tiene el archivo, abrirlo espera
+    // hasta esperaAlAbrir; después, cada operación espera hasta 3 s.
+    explicit Almacen(const std::optional<std::filesystem::path>& ruta = std::nullopt,
+                     std::chrono::milliseconds esperaAlAbrir = std::chrono::seconds(3));
     ~Almacen();
     Almacen(const Almacen&) = delete;
     Almacen& operator=(const Almacen&) = delete;
@@ -80,6 +85,9 @@ private:
     // Ejecuta trabajo dentro de BEGIN IMMEDIATE ... COMMIT; ante un fallo, ROLLBACK y relanza.
     void enTransaccion(const std::function<void()>& trabajo);
     std::int64_t siguienteOrden();
+    // Tras una escritura que borra: que lo borrado no siga legible en ningún archivo, y el
+    // espacio libre vuelva al sistema.
+    void trasBorrar();
 
     std::unique_ptr<Conexion> db;
     // Estructuras auxiliares que aceleran sin cambiar ninguna respuesta.
