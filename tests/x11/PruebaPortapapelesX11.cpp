@@ -1,7 +1,6 @@
 // El portapapeles X11 contra programas reales (xclip) y contra dueños hechos a mano.
 #include "EntornoX11.h"
 #include "PortapapelesX11.h"
-#include "Seleccion.h"
 
 #include "nucleo/Captura.h"
 
@@ -830,7 +829,8 @@ TEST_P(DuenoHostilX11, NoCongelaNiEngordaYLaCopiaSiguienteSeLee) {
     const double despues = residenteMiB();
     std::printf("[medida] %s: peor lectura %.3f s, residente %.1f -> %.1f MiB\n", caso.nombre, peor,
                 antes, despues);
-    EXPECT_LE(deX11(p).atomosEnCache(), 2 * plataforma::x11::Seleccion::maximoCache);
+    // Generoso: lo que se guarda son unos miles de nombres, no los 600 000 de los dueños.
+    EXPECT_LE(deX11(p).atomosEnCache(), 50'000u);
     EXPECT_LT(despues - antes, 64.0) << "MiB de más tras los dueños hostiles";
 }
 
