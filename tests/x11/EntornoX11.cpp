@@ -220,9 +220,10 @@ std::optional<Bytes> leerConXclip(const std::string& destino) {
     return Bytes(salida.begin(), salida.end());
 }
 
-DuenoXcb::DuenoXcb(std::vector<Oferta> ofertas, Modo modo)
+DuenoXcb::DuenoXcb(std::vector<Oferta> ofertas, Modo modo, std::function<void()> antesDeDestinos)
     : ofertas(std::move(ofertas))
-    , modo(modo) {
+    , modo(modo)
+    , antesDeDestinos(std::move(antesDeDestinos)) {
     conexion = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(conexion)) {
         ADD_FAILURE() << "el dueño de prueba no pudo conectar con X";
@@ -232,6 +233,17 @@ DuenoXcb::DuenoXcb(std::vector<Oferta> ofertas, Modo modo)
     ventana = xcb_generate_id(conexion);
     xcb_create_window(conexion, XCB_COPY_FROM_PARENT, ventana, pantalla->root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, pantalla->root_visual, 0, nullptr);
+    if (this->modo == Modo::enEspera) {
+        hilo = std::thread([this] { atender(); });
+        return;
+    }
+    tomar();
+    if (this->modo != Modo::mudo) hilo = std::thread([this] { atender(); });
+    // Al volver, Qt ya vio el cambio de dueño.
+    EXPECT_TRUE(sincronizarConQt());
+}
+
+void DuenoXcb::tomar() {
     const xcb_atom_t clipboard = atomo("CLIPBOARD");
     xcb_set_selection_owner(conexion, ventana, clipboard, XCB_CURRENT_TIME);
     auto* r = xcb_get_selection_owner_reply(conexion, xcb_get_selection_owner(conexion, clipboard),
@@ -239,9 +251,6 @@ DuenoXcb::DuenoXcb(std::vector<Oferta> ofertas, Modo modo)
     const bool esDueno = r && r->owner == ventana;
     std::free(r);
     if (!esDueno) ADD_FAILURE() << "el dueño de prueba no consiguió CLIPBOARD";
-    if (this->modo != Modo::mudo) hilo = std::thread([this] { atender(); });
-    // Al volver, Qt ya vio el cambio de dueño.
-    EXPECT_TRUE(sincronizarConQt());
 }
 
 DuenoXcb::~DuenoXcb() {
@@ -342,6 +351,7 @@ void DuenoXcb::atender() {
             const xcb_atom_t propiedad =
                 pedido.property != XCB_NONE ? pedido.property : pedido.target;
             if (pedido.target == targets) {
+                if (antesDeDestinos) antesDeDestinos();
                 std::vector<xcb_atom_t> lista{targets, atomo("TIMESTAMP")};
                 for (const auto& o : ofertas)
                     lista.push_back(atomo(o.destino));

@@ -123,11 +123,17 @@ public:
         atento,       // contesta todo
         soloDestinos, // contesta TARGETS y luego calla
         mudo,         // toma la selección y no procesa nada
+        enEspera,     // atiende, pero no toma la selección hasta tomar()
     };
 
-    // Al construirse ya es el dueño y Qt ya lo sabe; al destruirse, lo mismo al revés.
-    explicit DuenoXcb(std::vector<Oferta> ofertas, Modo modo = Modo::atento);
+    // Al construirse ya es el dueño y Qt ya lo sabe (salvo enEspera); al destruirse, lo
+    // mismo al revés. antesDeDestinos corre en su hilo al pedirle TARGETS, antes de contestar.
+    explicit DuenoXcb(std::vector<Oferta> ofertas, Modo modo = Modo::atento,
+                      std::function<void()> antesDeDestinos = {});
     ~DuenoXcb();
+
+    // Toma la selección desde cualquier hilo; al volver, el servidor ya la ha cambiado.
+    void tomar();
 
     // Los destinos pedidos, en orden.
     std::vector<std::string> pedidos();
@@ -139,6 +145,7 @@ private:
 
     std::vector<Oferta> ofertas;
     Modo modo;
+    std::function<void()> antesDeDestinos;
     xcb_connection_t* conexion = nullptr;
     xcb_window_t ventana = XCB_NONE;
     std::thread hilo;

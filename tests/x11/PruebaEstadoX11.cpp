@@ -146,6 +146,20 @@ TEST_F(EstadoX11, UnaContrasenaNoSeLee) {
     EXPECT_EQ(dueno.pedidos(), std::vector<std::string>{"TARGETS"});
 }
 
+TEST_F(EstadoX11, UnaContrasenaQueLlegaMientrasSeMiranLosTiposNoSeGuarda) {
+    // A deja que B, con una contraseña, tome la selección mientras contesta a TARGETS.
+    DuenoXcb b(
+        {{"UTF8_STRING", bytes("secreto de B")}, {"x-kde-passwordManagerHint", bytes("secret")}},
+        DuenoXcb::Modo::enEspera);
+    DuenoXcb a({{"UTF8_STRING", bytes("texto de A")}}, DuenoXcb::Modo::atento, [&b] { b.tomar(); });
+    procesarHasta([] { return false; }, 1500ms);
+    for (const auto& r : estado->recortes())
+        EXPECT_EQ(r.vista.find("secreto"), std::string::npos) << r.vista;
+    EXPECT_EQ(estado->total(), 0);
+    // El cambio de B se miró como el suyo: su lista de tipos, y nada más.
+    EXPECT_EQ(b.pedidos(), std::vector<std::string>{"TARGETS"});
+}
+
 TEST_F(EstadoX11, UnDuenoMudoNoCongelaElEstado) {
     {
         DuenoXcb mudo({{.destino = "UTF8_STRING", .datos = bytes("nunca")}}, DuenoXcb::Modo::mudo);

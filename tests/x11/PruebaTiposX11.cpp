@@ -173,6 +173,25 @@ INSTANTIATE_TEST_SUITE_P(
         CasoTexto{"vacio", "UTF8_STRING", "UTF8_STRING", Bytes{}, ""}),
     [](const auto& info) { return info.param.nombre; });
 
+TEST(RespuestaDeTexto, SoloTiposDeTextoEnBytes) {
+    const struct {
+        std::string_view tipo;
+        int formato;
+        bool esTexto;
+    } casos[] = {
+        {"UTF8_STRING", 8, true},   {"STRING", 8, true},
+        {"TEXT", 8, true},          {"C_STRING", 8, true},
+        {"COMPOUND_TEXT", 8, true}, {"text/plain", 8, true},
+        {"Text/HTML", 8, true},     {"INTEGER", 32, false},
+        {"INTEGER", 8, false},      {"ATOM", 32, false},
+        {"UTF8_STRING", 32, false}, {"UTF8_STRING", 16, false},
+        {"image/png", 8, false},    {"", 8, false},
+    };
+    for (const auto& c : casos)
+        EXPECT_EQ(tipos::esRespuestaDeTexto(c.tipo, c.formato), c.esTexto)
+            << c.tipo << " formato " << c.formato;
+}
+
 struct CasoHtml {
     std::string nombre;
     Bytes entrada;

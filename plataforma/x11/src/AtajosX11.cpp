@@ -1,10 +1,10 @@
 #include "AtajosX11.h"
 
 #include "Posiciones.h"
+#include "Registro.h"
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <QtDebug>
 
 // xkb.h llama «explicit» a un campo: en C++ hay que renombrarlo al incluirlo.
 #define explicit explicit_
@@ -38,7 +38,15 @@ AtajosX11::AtajosX11(xcb_connection_t* conexionQt, xcb_window_t raiz)
 }
 
 AtajosX11::~AtajosX11() {
-    if (auto* aplicacion = QCoreApplication::instance()) aplicacion->removeNativeEventFilter(this);
+    // La conexión es de Qt y muere con la aplicación; sin ella no se toca (el servidor suelta
+    // las capturas de una conexión cerrada).
+    auto* aplicacion = QCoreApplication::instance();
+    if (!aplicacion) {
+        if (!atajos.empty())
+            qCInfo(registroX11, "la aplicación ya no existe: las capturas las suelta el servidor");
+        return;
+    }
+    aplicacion->removeNativeEventFilter(this);
     for (auto& [referencia, atajo] : atajos)
         soltar(atajo);
     xcb_flush(conexion);
@@ -167,6 +175,9 @@ bool AtajosX11::capturar(Atajo& atajo) {
         }
     }
     if (rechazada) {
+        // Normal si otro programa tiene ya la combinación: quien llama lo cuenta al usuario.
+        qCInfo(registroX11, "el servidor rechazó capturar la tecla %u: otro la tiene",
+               static_cast<unsigned>(atajo.codigo));
         soltar(atajo);
         xcb_flush(conexion);
         return false;
@@ -187,7 +198,7 @@ void AtajosX11::renovar() {
     mascaras = preguntarMascaras();
     for (auto& [referencia, atajo] : atajos) {
         if (!capturar(atajo))
-            qWarning("rebisco: el servidor X ya no deja capturar el atajo global");
+            qCWarning(registroX11, "el servidor X ya no deja capturar el atajo global");
     }
     xcb_flush(conexion);
 }

@@ -70,23 +70,21 @@ struct EscritorioX11::Propiedades {
     bool identifica() const { return idGtk || idKde || instancia || clase; }
 };
 
-EscritorioX11::EscritorioX11(const char* pantalla) {
-    conexion = xcb_connect(pantalla, nullptr);
-    if (xcb_connection_has_error(conexion)) return;
-    if (const xcb_screen_t* p = xcb_setup_roots_iterator(xcb_get_setup(conexion)).data)
+EscritorioX11::EscritorioX11(const char* pantalla)
+    : conexion(conectar(pantalla, "mirar las ventanas")) {
+    if (!sirve(conexion)) return;
+    if (const xcb_screen_t* p = xcb_setup_roots_iterator(xcb_get_setup(conexion.get())).data)
         raiz = p->root;
 }
 
-EscritorioX11::~EscritorioX11() {
-    if (conexion) xcb_disconnect(conexion);
-}
+EscritorioX11::~EscritorioX11() = default;
 
 xcb_atom_t EscritorioX11::atomo(std::string_view nombre) {
     if (const auto it = atomos.find(nombre); it != atomos.end()) return it->second;
-    const auto galleta =
-        xcb_intern_atom(conexion, 0, static_cast<std::uint16_t>(nombre.size()), nombre.data());
+    const auto galleta = xcb_intern_atom(conexion.get(), 0,
+                                         static_cast<std::uint16_t>(nombre.size()), nombre.data());
     std::unique_ptr<xcb_intern_atom_reply_t, LiberarC<xcb_intern_atom_reply_t>> r(
-        respuesta(conexion, xcb_intern_atom_reply, galleta));
+        respuesta(conexion.get(), xcb_intern_atom_reply, galleta));
     if (!r) return XCB_NONE;
     atomos.emplace(std::string(nombre), r->atom);
     return r->atom;
@@ -95,11 +93,11 @@ xcb_atom_t EscritorioX11::atomo(std::string_view nombre) {
 EscritorioX11::Propiedades EscritorioX11::leerPropiedades(xcb_window_t ventana) {
     static constexpr std::uint32_t largo = 4096;
     const auto pedir = [&](xcb_atom_t propiedad) {
-        return xcb_get_property(conexion, 0, ventana, propiedad, XCB_GET_PROPERTY_TYPE_ANY, 0,
+        return xcb_get_property(conexion.get(), 0, ventana, propiedad, XCB_GET_PROPERTY_TYPE_ANY, 0,
                                 largo);
     };
     const auto recoger = [&](xcb_get_property_cookie_t g) {
-        return RespuestaPropiedad(respuesta(conexion, xcb_get_property_reply, g));
+        return RespuestaPropiedad(respuesta(conexion.get(), xcb_get_property_reply, g));
     };
     // Todas las peticiones salen juntas; luego se recogen las respuestas.
     const auto gGtk = pedir(atomo("_GTK_APPLICATION_ID"));
@@ -113,7 +111,7 @@ EscritorioX11::Propiedades EscritorioX11::leerPropiedades(xcb_window_t ventana) 
         // Si la primera falla con BadWindow la ventana ya no existe (un gestor puede dejar
         // _NET_ACTIVE_WINDOW apuntando a una ventana destruida).
         bool fallo = false;
-        RespuestaPropiedad r(respuesta(conexion, xcb_get_property_reply, gGtk, &fallo));
+        RespuestaPropiedad r(respuesta(conexion.get(), xcb_get_property_reply, gGtk, &fallo));
         p.existe = !fallo;
         p.idGtk = cadena(r);
     }
@@ -135,11 +133,12 @@ EscritorioX11::Propiedades EscritorioX11::leerPropiedades(xcb_window_t ventana) 
 
 std::optional<AppEnFrente> EscritorioX11::appEnPrimerPlano() {
     std::lock_guard l(cerrojo);
-    if (!conexion || xcb_connection_has_error(conexion) || raiz == XCB_NONE) return std::nullopt;
+    if (!sirve(conexion) || raiz == XCB_NONE) return std::nullopt;
 
-    const RespuestaPropiedad activa(respuesta(
-        conexion, xcb_get_property_reply,
-        xcb_get_property(conexion, 0, raiz, atomo("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1)));
+    const RespuestaPropiedad activa(
+        respuesta(conexion.get(), xcb_get_property_reply,
+                  xcb_get_property(conexion.get(), 0, raiz, atomo("_NET_ACTIVE_WINDOW"),
+                                   XCB_ATOM_WINDOW, 0, 1)));
     const auto ventana = numero(activa);
     if (!ventana || *ventana == XCB_NONE) return std::nullopt;
 
@@ -186,11 +185,11 @@ std::int64_t EscritorioX11::pidPropio() {
 bool EscritorioX11::confiable() {
     std::lock_guard l(cerrojo);
     if (hayXTest) return *hayXTest;
-    if (!conexion || xcb_connection_has_error(conexion)) return false;
+    if (!sirve(conexion)) return false;
     static constexpr char nombre[] = "XTEST";
     std::unique_ptr<xcb_query_extension_reply_t, LiberarC<xcb_query_extension_reply_t>> r(
-        respuesta(conexion, xcb_query_extension_reply,
-                  xcb_query_extension(conexion, sizeof nombre - 1, nombre)));
+        respuesta(conexion.get(), xcb_query_extension_reply,
+                  xcb_query_extension(conexion.get(), sizeof nombre - 1, nombre)));
     if (!r) return false;
     hayXTest = r->present != 0;
     return *hayXTest;

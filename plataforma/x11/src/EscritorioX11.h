@@ -4,6 +4,8 @@
 
 #include "plataforma/Escritorio.h"
 
+#include "Conexion.h"
+
 #include <xcb/xcb.h>
 
 #include <map>
@@ -31,7 +33,7 @@ private:
     xcb_atom_t atomo(std::string_view nombre);
 
     std::mutex cerrojo;
-    xcb_connection_t* conexion = nullptr;
+    ConexionPropia conexion;
     xcb_window_t raiz = XCB_NONE;
     std::optional<bool> hayXTest;
     std::map<std::string, xcb_atom_t, std::less<>> atomos;

@@ -1,5 +1,6 @@
 #include "PortapapelesX11.h"
 
+#include "Registro.h"
 #include "TiposX11.h"
 
 #include <QClipboard>
@@ -61,16 +62,26 @@ PortapapelesX11::PortapapelesX11(const char* pantalla, std::uint32_t baseQt,
 PortapapelesX11::~PortapapelesX11() = default;
 
 std::int64_t PortapapelesX11::contadorCambios() {
+    {
+        std::lock_guard l(cerrojo);
+        consultada.reset();
+    }
     return contador.load(std::memory_order_relaxed);
 }
 
-PortapapelesX11::Estado PortapapelesX11::mirar() {
+PortapapelesX11::Estado PortapapelesX11::mirar(bool paraLeer) {
     Estado estado;
-    const xcb_window_t dueno = seleccion.dueno();
+    estado.clave = seleccion.propietario();
+    const xcb_window_t dueno = estado.clave.ventana;
     if (dueno == XCB_NONE) return estado;
     // Un contenido es un cambio de dueño visto por XFixes en la conexión propia; sin XFixes,
     // el contador de Qt.
-    estado.clave = {seleccion.generacion().value_or(contadorCambios()), dueno};
+    if (estado.clave.cambio < 0) estado.clave.cambio = contador.load(std::memory_order_relaxed);
+    if (paraLeer && consultada && *consultada != estado.clave) {
+        // Otro contenido que nadie ha mirado aún: se leerá como el cambio que es.
+        qCInfo(registroX11, "CLIPBOARD cambió de dueño después de mirar sus tipos: no se lee");
+        return {};
+    }
 
     if ((dueno & ~mascaraQt) == baseQt) {
         // Una ventana de este proceso: pedírsela a Qt por X bloquearía el hilo que debe
@@ -96,7 +107,8 @@ PortapapelesX11::Estado PortapapelesX11::mirar() {
     if (mudoEn == estado.clave) return estado;
     std::vector<std::string> nombres;
     const Respuesta respuesta = conPresupuesto(estado.clave, [&](Seleccion::Duracion restante) {
-        return seleccion.destinos(nombres, std::min<Seleccion::Duracion>(plazoPeticion, restante));
+        return seleccion.destinos(estado.clave, nombres,
+                                  std::min<Seleccion::Duracion>(plazoPeticion, restante));
     });
     if (respuesta == Respuesta::datos) estado.destinos = std::move(nombres);
     claveDestinos = estado.clave;
@@ -110,6 +122,7 @@ Respuesta PortapapelesX11::conPresupuesto(const Clave& clave, Peticion peticion)
     const auto restante =
         std::chrono::duration_cast<Seleccion::Duracion>(presupuestoPorContenido - gasto.usado);
     if (restante <= Seleccion::Duracion::zero()) {
+        qCInfo(registroX11, "el dueño de CLIPBOARD agotó su tiempo para este contenido");
         mudoEn = clave;
         return Respuesta::sinTiempo;
     }
@@ -123,13 +136,14 @@ Respuesta PortapapelesX11::conPresupuesto(const Clave& clave, Peticion peticion)
 
 std::optional<std::vector<std::string>> PortapapelesX11::tipos() {
     std::lock_guard l(cerrojo);
-    const Estado estado = mirar();
+    const Estado estado = mirar(false);
+    consultada = estado.clave;
     if (!estado.destinos) return std::nullopt;
     return tipos::identificadores(*estado.destinos);
 }
 
 std::optional<PortapapelesX11::Leido> PortapapelesX11::leer(std::string_view identificador) {
-    const Estado estado = mirar();
+    const Estado estado = mirar(true);
     if (estado.origen == Origen::nadie) return std::nullopt;
 
     std::vector<std::string> candidatos;
@@ -151,15 +165,22 @@ std::optional<PortapapelesX11::Leido> PortapapelesX11::leer(std::string_view ide
             destino.starts_with("image/") ? plazoImagen : plazoPeticion;
         Transferencia t;
         conPresupuesto(estado.clave, [&](Seleccion::Duracion restante) {
-            t = seleccion.pedir(destino, std::min(primera, restante),
+            t = seleccion.pedir(estado.clave, destino, std::min(primera, restante),
                                 std::min<Seleccion::Duracion>(plazoTransferencia, restante));
             return t.respuesta;
         });
         switch (t.respuesta) {
         case Respuesta::datos:
+            if (identificador == tipos::texto && !tipos::esRespuestaDeTexto(t.tipo, t.formato)) {
+                // Un entero o un átomo no es texto aunque se pidiera como tal.
+                qCInfo(registroX11, "%s contestado con tipo %s y formato %d: no es texto",
+                       destino.c_str(), t.tipo.c_str(), t.formato);
+                break;
+            }
             return Leido{destino, std::move(t.tipo), std::move(t.datos)};
         case Respuesta::sinTiempo:
         case Respuesta::sinConexion:
+        case Respuesta::otroDueno:
             return std::nullopt;
         case Respuesta::rechazo:
             break;
@@ -214,7 +235,7 @@ bool PortapapelesX11::escribir(QMimeData* nuevos) {
     // ownsClipboard() no basta: el servidor ignora la petición de Qt si su hora es anterior
     // al último cambio de dueño, y Qt lo da por hecho igualmente.
     std::lock_guard l(cerrojo);
-    const xcb_window_t dueno = seleccion.dueno();
+    const xcb_window_t dueno = seleccion.propietario().ventana;
     return portapapeles->ownsClipboard() && dueno != XCB_NONE && (dueno & ~mascaraQt) == baseQt;
 }
 
@@ -278,6 +299,11 @@ bool PortapapelesX11::aceptaTipo(std::string_view tipo) {
 std::int64_t PortapapelesX11::transferenciasIncrementales() {
     std::lock_guard l(cerrojo);
     return seleccion.transferenciasIncrementales();
+}
+
+std::size_t PortapapelesX11::atomosEnCache() {
+    std::lock_guard l(cerrojo);
+    return seleccion.atomosEnCache();
 }
 
 } // namespace plataforma::x11

@@ -37,14 +37,13 @@ public:
 
     // Transferencias INCR completadas por la conexión propia.
     std::int64_t transferenciasIncrementales();
+    // Átomos que guarda la conexión propia (acotados, también ante dueños hostiles).
+    std::size_t atomosEnCache();
 
 private:
-    // Un contenido concreto: el cambio de dueño y la ventana que lo ofrece.
-    struct Clave {
-        std::int64_t cambio = 0;
-        xcb_window_t dueno = XCB_NONE;
-        bool operator==(const Clave&) const = default;
-    };
+    // Un contenido concreto: la ventana que lo ofrece, desde cuándo y en qué cambio de dueño
+    // (sin XFixes, el contador de Qt).
+    using Clave = Propietario;
     enum class Origen { nadie, propio, ajeno };
     struct Estado {
         Origen origen = Origen::nadie;
@@ -59,7 +58,8 @@ private:
         Datos datos;
     };
 
-    Estado mirar();
+    // paraLeer: si tipos() ya dio los de otro contenido, este no se mira (queda en nadie).
+    Estado mirar(bool paraLeer);
     // Hace la petición con lo que queda del presupuesto de este contenido; si no contesta a
     // tiempo (o ya no queda), el dueño queda por mudo para él.
     template <typename Peticion> Respuesta conPresupuesto(const Clave& clave, Peticion peticion);
@@ -82,6 +82,10 @@ private:
     } gasto;
     std::optional<Clave> claveDestinos;
     std::optional<std::vector<std::string>> destinosGuardados;
+    // El contenido cuyos tipos dio tipos(): las lecturas siguientes son de él o no son, hasta
+    // que alguien vuelve a mirar el contador. Así lo que se decidió con esos tipos (no leer
+    // una contraseña) vale para lo que se lee, aunque otro dueño tome la selección entre medias.
+    std::optional<Clave> consultada;
 };
 
 } // namespace plataforma::x11

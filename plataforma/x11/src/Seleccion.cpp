@@ -1,11 +1,14 @@
 #include "Seleccion.h"
 
+#include "Registro.h"
+
 #include <poll.h>
 #include <xcb/xfixes.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_set>
 
 namespace plataforma::x11 {
 
@@ -32,9 +35,9 @@ void Seleccion::LiberarEvento::operator()(xcb_generic_event_t* e) const {
 }
 
 Seleccion::Seleccion(const char* pantalla, Duracion plazoTrozo)
-    : plazoTrozo(plazoTrozo) {
-    conexion = xcb_connect(pantalla, nullptr);
-    if (xcb_connection_has_error(conexion)) return;
+    : conexion(conectar(pantalla, "leer el portapapeles"))
+    , plazoTrozo(plazoTrozo) {
+    if (!sirve(conexion)) return;
 
     clipboard = atomo("CLIPBOARD");
     targets = atomo("TARGETS");
@@ -43,105 +46,133 @@ Seleccion::Seleccion(const char* pantalla, Duracion plazoTrozo)
     propiedad = propiedades[0];
     propiedadHora = atomo("REBISCO_HORA");
 
-    const xcb_screen_t* pantallaX = xcb_setup_roots_iterator(xcb_get_setup(conexion)).data;
+    const xcb_screen_t* pantallaX = xcb_setup_roots_iterator(xcb_get_setup(conexion.get())).data;
     if (!pantallaX) return;
-    ventana = xcb_generate_id(conexion);
+    ventana = xcb_generate_id(conexion.get());
     // Solo entrada y sin mapear: nadie la ve, pero recibe los avisos de sus propiedades.
     const std::uint32_t valores[] = {1, XCB_EVENT_MASK_PROPERTY_CHANGE};
-    xcb_create_window(conexion, XCB_COPY_FROM_PARENT, ventana, pantallaX->root, -10, -10, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
+    xcb_create_window(conexion.get(), XCB_COPY_FROM_PARENT, ventana, pantallaX->root, -10, -10, 1,
+                      1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
                       XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, valores);
 
     // Con XFixes esta conexión ve cada cambio de dueño en el orden del servidor, sin
     // depender de cuándo procese Qt los suyos.
-    const xcb_query_extension_reply_t* extension = xcb_get_extension_data(conexion, &xcb_xfixes_id);
+    const xcb_query_extension_reply_t* extension =
+        xcb_get_extension_data(conexion.get(), &xcb_xfixes_id);
     if (extension && extension->present) {
         Respuestas<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
-            conexion, xcb_xfixes_query_version(conexion, 5, 0), nullptr));
+            conexion.get(), xcb_xfixes_query_version(conexion.get(), 5, 0), nullptr));
         if (version) {
             hayXFixes = true;
             primerEventoXFixes = extension->first_event;
             xcb_xfixes_select_selection_input(
-                conexion, ventana, clipboard,
+                conexion.get(), ventana, clipboard,
                 XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
                     XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
                     XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+            // Los avisos dicen los cambios; el dueño de partida se pregunta una vez, después
+            // de pedirlos, para no perder ninguno entre medias.
+            Respuestas<xcb_get_selection_owner_reply_t> r(xcb_get_selection_owner_reply(
+                conexion.get(), xcb_get_selection_owner(conexion.get(), clipboard), nullptr));
+            actual = {r ? r->owner : xcb_window_t{XCB_NONE}, 0, XCB_CURRENT_TIME};
         }
+    } else {
+        qCInfo(registroX11, "el servidor no tiene XFixes: los cambios de dueño se ven peor");
     }
-    xcb_flush(conexion);
+    xcb_flush(conexion.get());
 }
 
-Seleccion::~Seleccion() {
-    if (conexion) xcb_disconnect(conexion);
-}
+Seleccion::~Seleccion() = default;
 
 bool Seleccion::conectada() const {
-    return conexion && !xcb_connection_has_error(conexion) && ventana != XCB_NONE;
+    return sirve(conexion) && ventana != XCB_NONE;
 }
 
 xcb_atom_t Seleccion::atomo(std::string_view nombre) {
     if (const auto it = atomos.find(nombre); it != atomos.end()) return it->second;
-    if (!conexion || xcb_connection_has_error(conexion)) return XCB_NONE;
-    const auto galleta =
-        xcb_intern_atom(conexion, 0, static_cast<std::uint16_t>(nombre.size()), nombre.data());
-    Respuestas<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(conexion, galleta, nullptr));
+    if (!sirve(conexion)) return XCB_NONE;
+    const auto galleta = xcb_intern_atom(conexion.get(), 0,
+                                         static_cast<std::uint16_t>(nombre.size()), nombre.data());
+    Respuestas<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(conexion.get(), galleta, nullptr));
     if (!r) return XCB_NONE;
-    atomos.emplace(std::string(nombre), r->atom);
-    nombres.emplace(r->atom, std::string(nombre));
+    recordar(r->atom, std::string(nombre));
     return r->atom;
 }
 
-std::optional<std::string> Seleccion::nombreDe(xcb_atom_t a) {
+void Seleccion::recordar(xcb_atom_t a, const std::string& nombre) {
+    // Los átomos fijos viven en sus miembros: vaciar la caché solo cuesta volver a preguntar.
+    if (nombres.size() >= maximoCache || atomos.size() >= maximoCache) {
+        atomos.clear();
+        nombres.clear();
+    }
+    atomos.emplace(nombre, a);
+    nombres.emplace(a, nombre);
+}
+
+std::string Seleccion::nombreDe(xcb_atom_t a) {
     std::vector<std::string> salida;
     nombresDe({a}, salida);
-    if (salida.empty()) return std::nullopt;
+    if (salida.empty()) return {};
     return salida.front();
 }
 
 void Seleccion::nombresDe(const std::vector<xcb_atom_t>& lista, std::vector<std::string>& salida) {
-    // Se piden todos los nombres desconocidos de una vez y luego se recogen las respuestas.
+    // Se piden todos los nombres desconocidos de una vez y luego se recogen las respuestas;
+    // los de esta lista se guardan aparte, por si la caché se vacía entretanto.
+    std::unordered_map<xcb_atom_t, std::string> leidos;
     std::vector<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> pendientes;
+    std::unordered_set<xcb_atom_t> pedidos;
     for (const auto a : lista) {
-        if (a == XCB_NONE || nombres.contains(a)) continue;
-        if (std::any_of(pendientes.begin(), pendientes.end(),
-                        [a](const auto& p) { return p.first == a; }))
-            continue;
-        pendientes.emplace_back(a, xcb_get_atom_name(conexion, a));
+        if (a == XCB_NONE || nombres.contains(a) || !pedidos.insert(a).second) continue;
+        pendientes.emplace_back(a, xcb_get_atom_name(conexion.get(), a));
     }
     for (const auto& [a, galleta] : pendientes) {
         Respuestas<xcb_get_atom_name_reply_t> r(
-            xcb_get_atom_name_reply(conexion, galleta, nullptr));
+            xcb_get_atom_name_reply(conexion.get(), galleta, nullptr));
         if (!r) continue;
-        std::string nombre(xcb_get_atom_name_name(r.get()),
-                           static_cast<std::size_t>(xcb_get_atom_name_name_length(r.get())));
-        atomos.emplace(nombre, a);
-        nombres.emplace(a, std::move(nombre));
+        leidos.emplace(
+            a, std::string(xcb_get_atom_name_name(r.get()),
+                           static_cast<std::size_t>(xcb_get_atom_name_name_length(r.get()))));
     }
-    for (const auto a : lista)
-        if (const auto it = nombres.find(a); it != nombres.end()) salida.push_back(it->second);
+    if (pendientes.size() > leidos.size())
+        qCDebug(registroX11, "%zu destinos anunciados no son átomos",
+                pendientes.size() - leidos.size());
+    for (const auto a : lista) {
+        if (const auto it = nombres.find(a); it != nombres.end())
+            salida.push_back(it->second);
+        else if (const auto l = leidos.find(a); l != leidos.end())
+            salida.push_back(l->second);
+    }
+    for (const auto& [a, nombre] : leidos)
+        recordar(a, nombre);
 }
 
 void Seleccion::contar(const xcb_generic_event_t* e) {
-    if (hayXFixes && tipoDeEvento(e) == primerEventoXFixes + XCB_XFIXES_SELECTION_NOTIFY)
-        ++cambiosDeDueno;
+    if (!hayXFixes || tipoDeEvento(e) != primerEventoXFixes + XCB_XFIXES_SELECTION_NOTIFY) return;
+    const auto* aviso = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(e);
+    if (aviso->selection != clipboard) return;
+    // Al cerrarse el dueño o destruirse su ventana la selección se queda sin nadie.
+    const bool tomada = aviso->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER;
+    actual = {tomada ? aviso->owner : xcb_window_t{XCB_NONE}, actual.cambio + 1,
+              tomada ? aviso->selection_timestamp : aviso->timestamp};
 }
 
-std::optional<std::int64_t> Seleccion::generacion() const {
-    if (!hayXFixes) return std::nullopt;
-    return cambiosDeDueno;
+bool Seleccion::sigueSiendo(const Propietario& de) const {
+    // Sin XFixes solo queda comparar la ventana, con el dueño preguntado por quien llama.
+    return hayXFixes ? actual == de : true;
 }
 
 template <typename Condicion>
 Seleccion::Evento Seleccion::esperar(Condicion condicion, Instante limite) {
-    xcb_flush(conexion);
-    const int descriptor = xcb_get_file_descriptor(conexion);
+    xcb_flush(conexion.get());
+    const int descriptor = xcb_get_file_descriptor(conexion.get());
     for (;;) {
-        while (xcb_generic_event_t* crudo = xcb_poll_for_event(conexion)) {
+        while (xcb_generic_event_t* crudo = xcb_poll_for_event(conexion.get())) {
             Evento e(crudo);
             contar(e.get());
             if (condicion(e.get())) return e;
         }
-        if (xcb_connection_has_error(conexion)) return nullptr;
+        if (xcb_connection_has_error(conexion.get())) return nullptr;
         const auto resta =
             std::chrono::ceil<std::chrono::milliseconds>(limite - std::chrono::steady_clock::now());
         if (resta.count() <= 0) return nullptr;
@@ -152,7 +183,7 @@ Seleccion::Evento Seleccion::esperar(Condicion condicion, Instante limite) {
 
 void Seleccion::descartarPendientes() {
     // Respuestas tardías de un dueño anterior: no deben confundirse con las nuevas.
-    while (xcb_generic_event_t* crudo = xcb_poll_for_event(conexion)) {
+    while (xcb_generic_event_t* crudo = xcb_poll_for_event(conexion.get())) {
         Evento descartado(crudo);
         contar(descartado.get());
     }
@@ -160,8 +191,8 @@ void Seleccion::descartarPendientes() {
 
 xcb_timestamp_t Seleccion::marcaDeTiempo() {
     // La hora del servidor se obtiene cambiando una propiedad propia y leyendo el aviso.
-    xcb_change_property(conexion, XCB_PROP_MODE_APPEND, ventana, propiedadHora, XCB_ATOM_STRING, 8,
-                        0, nullptr);
+    xcb_change_property(conexion.get(), XCB_PROP_MODE_APPEND, ventana, propiedadHora,
+                        XCB_ATOM_STRING, 8, 0, nullptr);
     const auto limite = std::chrono::steady_clock::now() + plazoTrozo;
     const auto e = esperar(
         [this](const xcb_generic_event_t* e) {
@@ -174,21 +205,22 @@ xcb_timestamp_t Seleccion::marcaDeTiempo() {
     return reinterpret_cast<const xcb_property_notify_event_t*>(e.get())->time;
 }
 
-xcb_window_t Seleccion::dueno() {
-    if (!conectada()) return XCB_NONE;
+Propietario Seleccion::propietario() {
+    if (!conectada()) return {};
     Respuestas<xcb_get_selection_owner_reply_t> r(xcb_get_selection_owner_reply(
-        conexion, xcb_get_selection_owner(conexion, clipboard), nullptr));
-    // Los avisos anteriores a la respuesta ya están en la cola: la generación queda al día.
+        conexion.get(), xcb_get_selection_owner(conexion.get(), clipboard), nullptr));
+    // Los avisos anteriores a la respuesta ya están en la cola: el propietario queda al día.
     descartarPendientes();
-    return r ? r->owner : XCB_NONE;
+    if (hayXFixes) return actual;
+    return {r ? r->owner : xcb_window_t{XCB_NONE}, -1, XCB_CURRENT_TIME};
 }
 
 bool Seleccion::leerPropiedad(Transferencia& t, xcb_atom_t& tipo) {
     std::uint32_t desplazamiento = 0; // en unidades de 32 bits
     for (;;) {
         Respuestas<xcb_get_property_reply_t> r(xcb_get_property_reply(
-            conexion,
-            xcb_get_property(conexion, 0, ventana, propiedad, XCB_GET_PROPERTY_TYPE_ANY,
+            conexion.get(),
+            xcb_get_property(conexion.get(), 0, ventana, propiedad, XCB_GET_PROPERTY_TYPE_ANY,
                              desplazamiento, trozoPropiedad),
             nullptr));
         if (!r) return false;
@@ -201,8 +233,8 @@ bool Seleccion::leerPropiedad(Transferencia& t, xcb_atom_t& tipo) {
         if (r->bytes_after == 0) break;
         desplazamiento += static_cast<std::uint32_t>(largo / 4);
     }
-    xcb_delete_property(conexion, ventana, propiedad);
-    xcb_flush(conexion);
+    xcb_delete_property(conexion.get(), ventana, propiedad);
+    xcb_flush(conexion.get());
     return true;
 }
 
@@ -211,19 +243,40 @@ void Seleccion::cambiarPropiedad() {
     propiedad = propiedad == propiedades[0] ? propiedades[1] : propiedades[0];
 }
 
-Transferencia Seleccion::pedir(std::string_view destino, Duracion primeraRespuesta,
-                               Duracion total) {
+Transferencia Seleccion::pedir(const Propietario& de, std::string_view destino,
+                               Duracion primeraRespuesta, Duracion total) {
     Transferencia t;
     if (!conectada()) return t;
     const xcb_atom_t objetivo = atomo(destino);
     if (objetivo == XCB_NONE) return t;
 
     descartarPendientes();
-    xcb_delete_property(conexion, ventana, propiedad);
+    // La petición va a quien tenga la selección cuando el servidor la procese: si ya no es
+    // de, contestaría otro. Los avisos de XFixes llegan antes que su respuesta, en orden.
+    if (!sigueSiendo(de)) {
+        t.respuesta = Respuesta::otroDueno;
+        return t;
+    }
+    t = transferir(destino, objetivo, primeraRespuesta, total);
+    bool mismo = sigueSiendo(de);
+    if (mismo && !hayXFixes) mismo = propietario().ventana == de.ventana;
+    if (!mismo) {
+        qCInfo(registroX11, "CLIPBOARD cambió de dueño mientras se leía %.*s: no se usa",
+               static_cast<int>(destino.size()), destino.data());
+        t = {};
+        t.respuesta = Respuesta::otroDueno;
+    }
+    return t;
+}
+
+Transferencia Seleccion::transferir(std::string_view destino, xcb_atom_t objetivo,
+                                    Duracion primeraRespuesta, Duracion total) {
+    Transferencia t;
+    xcb_delete_property(conexion.get(), ventana, propiedad);
     const auto inicio = std::chrono::steady_clock::now();
     const auto limiteTotal = inicio + total;
     const xcb_timestamp_t hora = marcaDeTiempo();
-    xcb_convert_selection(conexion, ventana, clipboard, objetivo, propiedad, hora);
+    xcb_convert_selection(conexion.get(), ventana, clipboard, objetivo, propiedad, hora);
 
     auto limite = std::min(std::chrono::steady_clock::now() + primeraRespuesta, limiteTotal);
     const auto aviso = esperar(
@@ -236,19 +289,26 @@ Transferencia Seleccion::pedir(std::string_view destino, Duracion primeraRespues
         },
         limite);
     if (!aviso) {
-        t.respuesta =
-            xcb_connection_has_error(conexion) ? Respuesta::sinConexion : Respuesta::sinTiempo;
+        t.respuesta = xcb_connection_has_error(conexion.get()) ? Respuesta::sinConexion
+                                                               : Respuesta::sinTiempo;
+        qCInfo(registroX11, "el dueño de CLIPBOARD no contestó a tiempo a %.*s",
+               static_cast<int>(destino.size()), destino.data());
         cambiarPropiedad();
         return t;
     }
     const auto* notificacion = reinterpret_cast<const xcb_selection_notify_event_t*>(aviso.get());
     if (notificacion->property == XCB_NONE) {
+        // Normal: muchos dueños anuncian más de lo que convierten.
+        qCDebug(registroX11, "el dueño de CLIPBOARD rechazó %.*s", static_cast<int>(destino.size()),
+                destino.data());
         t.respuesta = Respuesta::rechazo;
         return t;
     }
 
     xcb_atom_t tipo = XCB_NONE;
     if (!leerPropiedad(t, tipo)) {
+        qCInfo(registroX11, "la respuesta a %.*s no se pudo leer o es demasiado grande",
+               static_cast<int>(destino.size()), destino.data());
         t.respuesta = Respuesta::rechazo;
         cambiarPropiedad();
         return t;
@@ -257,6 +317,7 @@ Transferencia Seleccion::pedir(std::string_view destino, Duracion primeraRespues
         // INCR: al borrar la propiedad pedimos cada trozo; uno vacío cierra la transferencia.
         std::vector<std::uint8_t> total;
         xcb_atom_t tipoTrozos = XCB_NONE;
+        int formatoTrozos = 8;
         for (;;) {
             limite = std::min(std::chrono::steady_clock::now() + plazoTrozo, limiteTotal);
             const auto trozo = esperar(
@@ -269,8 +330,10 @@ Transferencia Seleccion::pedir(std::string_view destino, Duracion primeraRespues
                 limite);
             if (!trozo) {
                 t.datos.clear();
-                t.respuesta = xcb_connection_has_error(conexion) ? Respuesta::sinConexion
-                                                                 : Respuesta::sinTiempo;
+                t.respuesta = xcb_connection_has_error(conexion.get()) ? Respuesta::sinConexion
+                                                                       : Respuesta::sinTiempo;
+                qCInfo(registroX11, "un trozo INCR de %.*s no llegó a tiempo",
+                       static_cast<int>(destino.size()), destino.data());
                 cambiarPropiedad();
                 return t;
             }
@@ -282,7 +345,10 @@ Transferencia Seleccion::pedir(std::string_view destino, Duracion primeraRespues
                 return t;
             }
             if (t.datos.empty()) break;
-            if (tipoTrozos == XCB_NONE) tipoTrozos = tipo;
+            if (tipoTrozos == XCB_NONE) {
+                tipoTrozos = tipo;
+                formatoTrozos = t.formato;
+            }
             if (total.size() + t.datos.size() > maximoBytes) {
                 t.respuesta = Respuesta::rechazo;
                 cambiarPropiedad();
@@ -292,19 +358,31 @@ Transferencia Seleccion::pedir(std::string_view destino, Duracion primeraRespues
         }
         t.datos = std::move(total);
         tipo = tipoTrozos;
+        t.formato = formatoTrozos;
         ++incrementales;
     }
-    t.tipo = nombreDe(tipo).value_or(std::string());
+    t.tipo = nombreDe(tipo);
     t.respuesta = Respuesta::datos;
     return t;
 }
 
-Respuesta Seleccion::destinos(std::vector<std::string>& salida, Duracion plazo) {
+Respuesta Seleccion::destinos(const Propietario& de, std::vector<std::string>& salida,
+                              Duracion plazo) {
     salida.clear();
-    Transferencia t = pedir("TARGETS", plazo, plazo);
+    Transferencia t = pedir(de, "TARGETS", plazo, plazo);
     if (t.respuesta != Respuesta::datos) return t.respuesta;
-    if (t.formato != 32) return Respuesta::rechazo;
-    std::vector<xcb_atom_t> lista(t.datos.size() / sizeof(xcb_atom_t));
+    if (t.formato != 32) {
+        qCInfo(registroX11, "TARGETS llegó con formato %d, no 32: sin lista de destinos",
+               t.formato);
+        return Respuesta::rechazo;
+    }
+    std::size_t cuantos = t.datos.size() / sizeof(xcb_atom_t);
+    if (cuantos > maximoDestinos) {
+        qCInfo(registroX11, "el dueño anuncia %zu destinos: solo se miran los %zu primeros",
+               cuantos, maximoDestinos);
+        cuantos = maximoDestinos;
+    }
+    std::vector<xcb_atom_t> lista(cuantos);
     std::memcpy(lista.data(), t.datos.data(), lista.size() * sizeof(xcb_atom_t));
     nombresDe(lista, salida);
     return Respuesta::datos;

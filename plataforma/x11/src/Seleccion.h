@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Conexion.h"
+
 #include <xcb/xcb.h>
 
 #include <array>
@@ -7,9 +9,9 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace plataforma::x11 {
@@ -20,6 +22,18 @@ enum class Respuesta {
     rechazo,     // el dueño contestó que no lo tiene (o no hay dueño)
     sinTiempo,   // el dueño no contestó dentro del plazo
     sinConexion, // la conexión con el servidor X no sirve
+    otroDueno,   // la selección cambió de dueño antes de acabar: nada de lo leído vale
+};
+
+// Quién tiene CLIPBOARD y desde cuándo: identifica un contenido. Todo lo que se lee de un
+// contenido debe venir del mismo propietario.
+struct Propietario {
+    xcb_window_t ventana = XCB_NONE;
+    // Cambios de dueño vistos por XFixes en esta conexión (también cuando el mismo dueño
+    // vuelve a tomarla con otro contenido); -1 si el servidor no tiene XFixes.
+    std::int64_t cambio = -1;
+    xcb_timestamp_t desde = XCB_CURRENT_TIME; // la hora en que la tomó, según XFixes
+    bool operator==(const Propietario&) const = default;
 };
 
 struct Transferencia {
@@ -45,20 +59,26 @@ public:
 
     bool conectada() const;
 
-    // El dueño actual de CLIPBOARD; XCB_NONE si no hay o no se pudo preguntar.
-    xcb_window_t dueno();
+    // El propietario actual de CLIPBOARD, al día con el servidor; ventana XCB_NONE si no hay
+    // o no se pudo preguntar.
+    Propietario propietario();
 
-    // Cuántos cambios de dueño de CLIPBOARD (XFixes) ha visto esta conexión hasta la última
-    // llamada a dueno(); también cuando el mismo dueño vuelve a tomarla con otro contenido.
-    // Ausente si el servidor no tiene XFixes.
-    std::optional<std::int64_t> generacion() const;
+    // Pide un destino a de, el propietario cuyos destinos se miraron: su primera respuesta
+    // debe llegar dentro de primeraRespuesta y la transferencia entera dentro de total. Si
+    // la selección cambia de dueño antes de acabar, otroDueno y ningún dato.
+    Transferencia pedir(const Propietario& de, std::string_view destino, Duracion primeraRespuesta,
+                        Duracion total);
 
-    // Pide un destino al dueño actual: su primera respuesta debe llegar dentro de
-    // primeraRespuesta y la transferencia entera dentro de total.
-    Transferencia pedir(std::string_view destino, Duracion primeraRespuesta, Duracion total);
+    // Los nombres de los destinos que anuncia de (petición TARGETS), en su orden; solo los
+    // primeros maximoDestinos.
+    Respuesta destinos(const Propietario& de, std::vector<std::string>& nombres, Duracion plazo);
 
-    // Los nombres de los destinos que anuncia el dueño (petición TARGETS).
-    Respuesta destinos(std::vector<std::string>& nombres, Duracion plazo);
+    // Los destinos que se consideran de una lista: un dueño que anuncia un millón no congela.
+    static constexpr std::size_t maximoDestinos = 4096;
+    // Lo que guarda cada caché de átomos; al llenarse se vacía (los nombres nuevos de dueños
+    // hostiles no engordan el proceso).
+    static constexpr std::size_t maximoCache = 4 * maximoDestinos;
+    std::size_t atomosEnCache() const { return atomos.size() + nombres.size(); }
 
     // Cuántas transferencias INCR se completaron (para comprobarlo en pruebas y mediciones).
     std::int64_t transferenciasIncrementales() const { return incrementales; }
@@ -71,8 +91,12 @@ private:
     using Instante = std::chrono::steady_clock::time_point;
 
     xcb_atom_t atomo(std::string_view nombre);
-    std::optional<std::string> nombreDe(xcb_atom_t a);
+    std::string nombreDe(xcb_atom_t a);
     void nombresDe(const std::vector<xcb_atom_t>& atomos, std::vector<std::string>& salida);
+    void recordar(xcb_atom_t a, const std::string& nombre);
+    bool sigueSiendo(const Propietario& de) const;
+    Transferencia transferir(std::string_view destino, xcb_atom_t objetivo,
+                             Duracion primeraRespuesta, Duracion total);
     template <typename Condicion> Evento esperar(Condicion condicion, Instante limite);
     void descartarPendientes();
     void contar(const xcb_generic_event_t* e);
@@ -80,7 +104,7 @@ private:
     bool leerPropiedad(Transferencia& t, xcb_atom_t& tipo);
     void cambiarPropiedad();
 
-    xcb_connection_t* conexion = nullptr;
+    ConexionPropia conexion;
     xcb_window_t ventana = XCB_NONE;
     xcb_atom_t clipboard = XCB_NONE;
     xcb_atom_t targets = XCB_NONE;
@@ -90,11 +114,11 @@ private:
     xcb_atom_t propiedadHora = XCB_NONE;
     Duracion plazoTrozo;
     std::map<std::string, xcb_atom_t, std::less<>> atomos;
-    std::map<xcb_atom_t, std::string> nombres;
+    std::unordered_map<xcb_atom_t, std::string> nombres;
     std::int64_t incrementales = 0;
     std::uint8_t primerEventoXFixes = 0;
     bool hayXFixes = false;
-    std::int64_t cambiosDeDueno = 0;
+    Propietario actual; // con XFixes, según el último aviso de cambio de dueño
 };
 
 } // namespace plataforma::x11

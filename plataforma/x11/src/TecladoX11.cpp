@@ -2,6 +2,7 @@
 
 #include "AtajosEscritorio.h"
 #include "Posiciones.h"
+#include "Registro.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -39,24 +40,24 @@ struct EventoXkb {
 
 TecladoX11::TecladoX11(const char* pantalla) {
     int numeroPantalla = 0;
-    conexion = xcb_connect(pantalla, &numeroPantalla);
-    if (xcb_connection_has_error(conexion)) return;
-    auto pantallas = xcb_setup_roots_iterator(xcb_get_setup(conexion));
+    conexion = conectar(pantalla, "el teclado", &numeroPantalla);
+    if (!sirve(conexion)) return;
+    auto pantallas = xcb_setup_roots_iterator(xcb_get_setup(conexion.get()));
     for (int i = 0; i < numeroPantalla && pantallas.rem > 1; ++i)
         xcb_screen_next(&pantallas);
     if (pantallas.data) raiz = pantallas.data->root;
 
-    const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(conexion, &xcb_test_id);
+    const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(conexion.get(), &xcb_test_id);
     hayXTest = xtest && xtest->present;
 
     contexto.reset(xkb_context_new(XKB_CONTEXT_NO_FLAGS));
     std::uint16_t mayor = 0, menor = 0;
     std::uint8_t primerError = 0;
-    if (contexto && xkb_x11_setup_xkb_extension(conexion, XKB_X11_MIN_MAJOR_XKB_VERSION,
+    if (contexto && xkb_x11_setup_xkb_extension(conexion.get(), XKB_X11_MIN_MAJOR_XKB_VERSION,
                                                 XKB_X11_MIN_MINOR_XKB_VERSION,
                                                 XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, &mayor,
                                                 &menor, &primerEventoXkb, &primerError)) {
-        dispositivo = xkb_x11_get_core_keyboard_device_id(conexion);
+        dispositivo = xkb_x11_get_core_keyboard_device_id(conexion.get());
         // Cambio de teclado, de distribución y de grupo: lo mínimo para seguir al día.
         constexpr std::uint16_t eventos = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY |
                                           XCB_XKB_EVENT_TYPE_MAP_NOTIFY |
@@ -72,7 +73,7 @@ TecladoX11::TecladoX11(const char* pantalla) {
                                XCB_XKB_STATE_PART_GROUP_LOCK | XCB_XKB_STATE_PART_MODIFIER_BASE |
                                XCB_XKB_STATE_PART_MODIFIER_LATCH | XCB_XKB_STATE_PART_MODIFIER_LOCK;
         detalles.stateDetails = detalles.affectState;
-        xcb_xkb_select_events_aux(conexion, static_cast<xcb_xkb_device_spec_t>(dispositivo),
+        xcb_xkb_select_events_aux(conexion.get(), static_cast<xcb_xkb_device_spec_t>(dispositivo),
                                   eventos, 0, 0, partes, partes, &detalles);
         cargarMapa();
     }
@@ -85,6 +86,7 @@ TecladoX11::TecladoX11(const char* pantalla) {
         } else if (std::chrono::steady_clock::now() > limiteEspera) {
             // Pegar con modificadores pulsados haría otra cosa: el recorte queda para
             // pegarlo a mano.
+            qCInfo(registroX11, "los modificadores siguen pulsados: no se pulsa pegar");
             espera.stop();
         }
     });
@@ -93,21 +95,20 @@ TecladoX11::TecladoX11(const char* pantalla) {
 TecladoX11::~TecladoX11() {
     estado.reset();
     mapa.reset();
-    if (conexion) xcb_disconnect(conexion);
 }
 
 void TecladoX11::cargarMapa() {
     estado.reset();
-    mapa.reset(xkb_x11_keymap_new_from_device(contexto.get(), conexion, dispositivo,
+    mapa.reset(xkb_x11_keymap_new_from_device(contexto.get(), conexion.get(), dispositivo,
                                               XKB_KEYMAP_COMPILE_NO_FLAGS));
-    if (mapa) estado.reset(xkb_x11_state_new_from_device(mapa.get(), conexion, dispositivo));
+    if (mapa) estado.reset(xkb_x11_state_new_from_device(mapa.get(), conexion.get(), dispositivo));
     if (!estado) mapa.reset();
 }
 
 bool TecladoX11::alDia() {
-    if (!conexion || xcb_connection_has_error(conexion) || dispositivo < 0) return false;
+    if (!sirve(conexion) || dispositivo < 0) return false;
     bool recargar = false;
-    while (xcb_generic_event_t* evento = xcb_poll_for_event(conexion)) {
+    while (xcb_generic_event_t* evento = xcb_poll_for_event(conexion.get())) {
         if ((evento->response_type & 0x7f) == primerEventoXkb) {
             const auto* xkb = reinterpret_cast<const EventoXkb*>(evento);
             switch (xkb->xkbType) {
@@ -226,7 +227,11 @@ void TecladoX11::pulsarPegar(int) {
             portapapeles->setMimeData(copia, QClipboard::Selection);
         }
     }
-    if (!hayXTest || raiz == XCB_NONE) return;
+    if (!hayXTest || raiz == XCB_NONE) {
+        qCInfo(registroX11,
+               "sin XTest no se puede pulsar pegar: el recorte queda para pegarlo a mano");
+        return;
+    }
     limiteEspera = std::chrono::steady_clock::now() + esperaModificadores;
     if (modificadoresSueltos()) {
         espera.stop();
@@ -237,17 +242,19 @@ void TecladoX11::pulsarPegar(int) {
 }
 
 bool TecladoX11::modificadoresSueltos() {
-    if (!conexion || xcb_connection_has_error(conexion)) return true;
+    if (!sirve(conexion)) return true;
     if (dispositivo >= 0) {
-        auto galleta = xcb_xkb_get_state(conexion, static_cast<xcb_xkb_device_spec_t>(dispositivo));
-        if (auto* r = xcb_xkb_get_state_reply(conexion, galleta, nullptr)) {
+        auto galleta =
+            xcb_xkb_get_state(conexion.get(), static_cast<xcb_xkb_device_spec_t>(dispositivo));
+        if (auto* r = xcb_xkb_get_state_reply(conexion.get(), galleta, nullptr)) {
             // Solo cuentan las teclas pulsadas: Bloq Mayús y Bloq Num son bloqueos.
             const bool sueltos = r->baseMods == 0;
             std::free(r);
             return sueltos;
         }
     }
-    auto* r = xcb_query_pointer_reply(conexion, xcb_query_pointer(conexion, raiz), nullptr);
+    auto* r =
+        xcb_query_pointer_reply(conexion.get(), xcb_query_pointer(conexion.get(), raiz), nullptr);
     if (!r) return true;
     constexpr std::uint16_t pulsables = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 |
                                         XCB_MOD_MASK_4 | XCB_MOD_MASK_5;
@@ -270,8 +277,8 @@ void TecladoX11::enviarMayusculasInsert() {
         {XCB_KEY_RELEASE, mayusculas},
     };
     for (const auto& [tipo, tecla] : pasos)
-        xcb_test_fake_input(conexion, tipo, tecla, XCB_CURRENT_TIME, raiz, 0, 0, 0);
-    xcb_flush(conexion);
+        xcb_test_fake_input(conexion.get(), tipo, tecla, XCB_CURRENT_TIME, raiz, 0, 0, 0);
+    xcb_flush(conexion.get());
 }
 
 } // namespace plataforma::x11

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include "Conexion.h"
+
 #include <xcb/xcb.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -51,7 +53,7 @@ private:
     bool modificadoresSueltos();
     void enviarMayusculasInsert();
 
-    xcb_connection_t* conexion = nullptr;
+    ConexionPropia conexion;
     xcb_window_t raiz = XCB_NONE;
     std::int32_t dispositivo = -1;
     std::uint8_t primerEventoXkb = 0;

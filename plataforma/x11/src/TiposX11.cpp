@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_set>
 
 namespace plataforma::x11::tipos {
 
@@ -181,10 +182,10 @@ std::optional<std::string> identificadorDe(std::string_view destino) {
 
 std::vector<std::string> identificadores(const std::vector<std::string>& destinos) {
     std::vector<std::string> lista;
+    std::unordered_set<std::string> vistos;
     for (const auto& destino : destinos) {
         auto id = identificadorDe(destino);
-        if (id && std::find(lista.begin(), lista.end(), *id) == lista.end())
-            lista.push_back(std::move(*id));
+        if (id && vistos.insert(*id).second) lista.push_back(std::move(*id));
     }
     return lista;
 }
@@ -236,6 +237,14 @@ std::vector<std::string> formatosParaEscribir(std::string_view identificador) {
     if (identificador == confidencial) return {std::string(pistaContrasena)};
     if (esPseudoDestino(identificador) || rangoDeTexto(identificador)) return {};
     return {std::string(identificador)};
+}
+
+bool esRespuestaDeTexto(std::string_view tipoRespuesta, int formato) {
+    if (formato != 8) return false;
+    if (tipoRespuesta == "UTF8_STRING" || tipoRespuesta == "STRING" || tipoRespuesta == "TEXT" ||
+        tipoRespuesta == "C_STRING" || tipoRespuesta == "COMPOUND_TEXT")
+        return true;
+    return normalizado(tipoRespuesta).starts_with("text/");
 }
 
 std::optional<std::string> textoDe(std::string_view destino, std::string_view tipoRespuesta,

@@ -44,6 +44,10 @@ std::vector<std::string> destinosParaLeer(std::string_view identificador,
 // QMimeData::setText); vacío si no se puede ofrecer.
 std::vector<std::string> formatosParaEscribir(std::string_view identificador);
 
+// Si una respuesta a un destino de texto es texto: un tipo de texto (UTF8_STRING, STRING,
+// TEXT, C_STRING, COMPOUND_TEXT o text/...) en bytes (formato 8).
+bool esRespuestaDeTexto(std::string_view tipoRespuesta, int formato);
+
 // Texto UTF-8 a partir de los bytes recibidos para un destino de texto, según el tipo
 // que declaró el dueño. Ausente si no se sabe decodificar.
 std::optional<std::string> textoDe(std::string_view destino, std::string_view tipoRespuesta,
