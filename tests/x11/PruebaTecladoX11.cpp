@@ -32,7 +32,13 @@ public:
         : conexion(xcb_connect(nullptr, nullptr)) {
         raiz = xcb_setup_roots_iterator(xcb_get_setup(conexion)).data->root;
     }
-    ~OtroCliente() { xcb_disconnect(conexion); }
+    // El servidor suelta las capturas de un cliente que se va cuando le llega el cierre, no
+    // cuando este vuelve: se sueltan a mano y se espera la respuesta antes de irse.
+    ~OtroCliente() {
+        xcb_ungrab_key(conexion, XCB_GRAB_ANY, raiz, XCB_MOD_MASK_ANY);
+        std::free(xcb_get_input_focus_reply(conexion, xcb_get_input_focus(conexion), nullptr));
+        xcb_disconnect(conexion);
+    }
     OtroCliente(const OtroCliente&) = delete;
     OtroCliente& operator=(const OtroCliente&) = delete;
 
