@@ -30,8 +30,7 @@ ControlPanel* vivo = nullptr;
 // Una ventana propia con barra de título (los ajustes) a la vista.
 bool hayVentanaTituladaVisible(const QWidget* salvo) {
     for (const QWidget* w : QApplication::topLevelWidgets()) {
-        if (w == salvo || !w->isVisible() || w->windowFlags() & Qt::FramelessWindowHint)
-            continue;
+        if (w == salvo || !w->isVisible() || w->windowFlags() & Qt::FramelessWindowHint) continue;
         const auto tipo = w->windowType();
         if (tipo == Qt::Window || tipo == Qt::Dialog) return true;
     }

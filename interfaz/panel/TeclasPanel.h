@@ -50,8 +50,7 @@ struct Decision {
 };
 
 // Códigos de las teclas que se atienden por su posición, sea cual sea la distribución.
-inline constexpr int retorno = 36, intro = 76, borrar = 51, escape = 53, abajo = 125,
-                     arriba = 126;
+inline constexpr int retorno = 36, intro = 76, borrar = 51, escape = 53, abajo = 125, arriba = 126;
 
 // El número de elección rápida de una tecla de la fila de números, para las distribuciones
 // en las que esas teclas no escriben cifras sin mayúsculas.

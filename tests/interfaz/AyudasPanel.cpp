@@ -7,8 +7,8 @@
 namespace pruebas {
 
 QKeyEvent evento(const Tecla& t) {
-    return QKeyEvent(QEvent::KeyPress, t.qt, t.modificadores, static_cast<quint32>(t.codigo), 0,
-                     0, t.texto);
+    return QKeyEvent(QEvent::KeyPress, t.qt, t.modificadores, static_cast<quint32>(t.codigo), 0, 0,
+                     t.texto);
 }
 
 Tecla retorno(Qt::KeyboardModifiers m) {

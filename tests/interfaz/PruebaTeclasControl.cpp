@@ -48,9 +48,7 @@ protected:
         banco.control->abrirAjustes = [this] { ++ajustes; };
         banco.mostrar();
     }
-    rebisco::CampoBusqueda& campo() {
-        return *banco.panel().findChild<rebisco::CampoBusqueda*>();
-    }
+    rebisco::CampoBusqueda& campo() { return *banco.panel().findChild<rebisco::CampoBusqueda*>(); }
 
     BancoPanel banco;
     int ajustes = 0;
@@ -88,10 +86,16 @@ INSTANTIATE_TEST_SUITE_P(
         Caso{"ctrl_2_elige_la_segunda",
              {conCtrl('2')},
              // La selección se queda en la que tenía: ahora la segunda.
-             {.visible = false, .seleccion = 1, .portapapeles = "recorte 1", .primera = "recorte 1"}},
+             {.visible = false,
+              .seleccion = 1,
+              .portapapeles = "recorte 1",
+              .primera = "recorte 1"}},
         Caso{"super_3_elige_la_tercera",
              {letra('3', Qt::MetaModifier)},
-             {.visible = false, .seleccion = 1, .portapapeles = "recorte 0", .primera = "recorte 0"}},
+             {.visible = false,
+              .seleccion = 1,
+              .portapapeles = "recorte 0",
+              .primera = "recorte 0"}},
         Caso{"ctrl_4_mas_alla_de_la_lista_no_hace_nada", {conCtrl('4')}, {}},
         Caso{"ctrl_0_es_del_campo", {conCtrl('0')}, {}},
         Caso{"las_letras_van_al_campo_y_filtran",
@@ -99,26 +103,18 @@ INSTANTIATE_TEST_SUITE_P(
              {.busqueda = "1", .filas = 1, .primera = "recorte 1", .campo = "1"}},
         Caso{"escape_con_busqueda_la_vacia_y_sigue_abierto", {letra('1'), escape()}, {}},
         Caso{"segundo_escape_cierra", {letra('1'), escape(), escape()}, {.visible = false}},
-        Caso{"abajo_se_para_en_la_ultima",
-             {abajo(), abajo(), abajo(), abajo()},
-             {.seleccion = 2}},
+        Caso{"abajo_se_para_en_la_ultima", {abajo(), abajo(), abajo(), abajo()}, {.seleccion = 2}},
         Caso{"arriba_en_la_primera_se_queda", {arriba()}, {}},
         Caso{"abajo_y_arriba", {abajo(), abajo(), arriba()}, {.seleccion = 1}},
         Caso{"ctrl_p_fija_y_la_sube_con_la_seleccion",
              {abajo(), conCtrl('p')},
              {.primera = "recorte 1", .primeraFijada = true}},
-        Caso{"ctrl_p_otra_vez_la_suelta",
-             {abajo(), conCtrl('p'), conCtrl('p')},
-             {.seleccion = 1}},
+        Caso{"ctrl_p_otra_vez_la_suelta", {abajo(), conCtrl('p'), conCtrl('p')}, {.seleccion = 1}},
         Caso{"ctrl_borrar_elimina_y_pasa_a_la_vecina",
              {abajo(), borrar(Qt::ControlModifier)},
              {.seleccion = 1, .filas = 2}},
-        Caso{"borrar_sin_ctrl_borra_en_el_campo",
-             {letra('1'), borrar()},
-             {.campo = ""}},
-        Caso{"mayus_ctrl_borrar_no_elimina",
-             {borrar(Qt::ControlModifier | Qt::ShiftModifier)},
-             {}},
+        Caso{"borrar_sin_ctrl_borra_en_el_campo", {letra('1'), borrar()}, {.campo = ""}},
+        Caso{"mayus_ctrl_borrar_no_elimina", {borrar(Qt::ControlModifier | Qt::ShiftModifier)}, {}},
         Caso{"ctrl_w_cierra", {conCtrl('w')}, {.visible = false}},
         Caso{"ctrl_coma_cierra_y_abre_los_ajustes",
              {conCtrl(',')},

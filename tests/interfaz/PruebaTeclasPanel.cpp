@@ -37,8 +37,7 @@ const Decision elegir{Orden::elegir}, sinFormato{Orden::elegirSinFormato};
 INSTANTIATE_TEST_SUITE_P(
     Teclas, Reparto,
     testing::Values(
-        Caso{"retorno", {36, 0, "\r"}, elegir},
-        Caso{"intro", {76, 0, "\x03"}, elegir},
+        Caso{"retorno", {36, 0, "\r"}, elegir}, Caso{"intro", {76, 0, "\x03"}, elegir},
         Caso{"retorno_con_comando_elige_con_formato", {36, cmd, "\r"}, elegir},
         Caso{"mayus_retorno_sin_formato", {36, may, "\r"}, sinFormato},
         Caso{"mayus_comando_intro_sin_formato", {76, may | cmd, ""}, sinFormato},
@@ -122,13 +121,16 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         CasoLectura{"ctrl_es_comando", {35, Qt::Key_P, Qt::ControlModifier}, {35, cmd, "p"}},
         CasoLectura{"super_es_comando", {35, Qt::Key_P, Qt::MetaModifier}, {35, cmd, "p"}},
-        CasoLectura{"ctrl_y_super_a_la_vez", {35, Qt::Key_P, Qt::ControlModifier | Qt::MetaModifier},
+        CasoLectura{"ctrl_y_super_a_la_vez",
+                    {35, Qt::Key_P, Qt::ControlModifier | Qt::MetaModifier},
                     {35, cmd, "p"}},
-        CasoLectura{"mayus_y_alt", {35, Qt::Key_P, Qt::ShiftModifier | Qt::AltModifier, "P"},
+        CasoLectura{"mayus_y_alt",
+                    {35, Qt::Key_P, Qt::ShiftModifier | Qt::AltModifier, "P"},
                     {35, may | opc, "p"}},
-        CasoLectura{"teclado_numerico_no_cuenta", {76, Qt::Key_Enter, Qt::KeypadModifier},
-                    {76, 0, "\x03"}},
-        CasoLectura{"lo_que_escribe_sin_modificadores", {20, Qt::Key_3, Qt::ControlModifier},
+        CasoLectura{
+            "teclado_numerico_no_cuenta", {76, Qt::Key_Enter, Qt::KeypadModifier}, {76, 0, "\x03"}},
+        CasoLectura{"lo_que_escribe_sin_modificadores",
+                    {20, Qt::Key_3, Qt::ControlModifier},
                     {20, cmd, "\""}},
         CasoLectura{"en_minusculas", {31, Qt::Key_W, Qt::ControlModifier}, {31, cmd, "w"}},
         // Sin código nativo: las teclas del panel por la tecla de Qt, el carácter también.

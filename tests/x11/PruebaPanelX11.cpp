@@ -164,9 +164,8 @@ TEST_P(PanelX11, UnClicEnElMargenLoCierraYEnLaTarjetaNo) {
     EXPECT_TRUE(procesarHasta([&] { return !control->visible(); }));
 }
 
-INSTANTIATE_TEST_SUITE_P(X11, PanelX11, testing::Values(false, true),
-                         [](const auto& info) {
-                             return std::string(info.param ? "con_compositor" : "sin_compositor");
-                         });
+INSTANTIATE_TEST_SUITE_P(X11, PanelX11, testing::Values(false, true), [](const auto& info) {
+    return std::string(info.param ? "con_compositor" : "sin_compositor");
+});
 
 } // namespace

@@ -224,22 +224,21 @@ std::optional<Ventana> EscritorioX11::ventanaActiva() {
 }
 
 bool EscritorioX11::gestorActiva() {
-    const RespuestaPropiedad comprobacion(respuesta(
-        conexion, xcb_get_property_reply,
-        xcb_get_property(conexion, 0, raiz, atomo("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW,
-                         0, 1)));
+    const RespuestaPropiedad comprobacion(
+        respuesta(conexion, xcb_get_property_reply,
+                  xcb_get_property(conexion, 0, raiz, atomo("_NET_SUPPORTING_WM_CHECK"),
+                                   XCB_ATOM_WINDOW, 0, 1)));
     const auto ventanaGestor = numero(comprobacion);
     if (!ventanaGestor) return false;
     // La propiedad sobrevive al gestor; su ventana de comprobación, no.
-    const RespuestaPropiedad propia(respuesta(
-        conexion, xcb_get_property_reply,
-        xcb_get_property(conexion, 0, *ventanaGestor, atomo("_NET_SUPPORTING_WM_CHECK"),
-                         XCB_ATOM_WINDOW, 0, 1)));
-    if (numero(propia) != ventanaGestor) return false;
-    const RespuestaPropiedad soportado(
+    const RespuestaPropiedad propia(
         respuesta(conexion, xcb_get_property_reply,
-                  xcb_get_property(conexion, 0, raiz, atomo("_NET_SUPPORTED"), XCB_ATOM_ATOM, 0,
-                                   4096)));
+                  xcb_get_property(conexion, 0, *ventanaGestor, atomo("_NET_SUPPORTING_WM_CHECK"),
+                                   XCB_ATOM_WINDOW, 0, 1)));
+    if (numero(propia) != ventanaGestor) return false;
+    const RespuestaPropiedad soportado(respuesta(
+        conexion, xcb_get_property_reply,
+        xcb_get_property(conexion, 0, raiz, atomo("_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 4096)));
     if (!soportado || soportado->format != 32) return false;
     const auto* atomos = static_cast<const xcb_atom_t*>(xcb_get_property_value(soportado.get()));
     const auto cuantos = xcb_get_property_value_length(soportado.get()) / 4;
@@ -250,11 +249,9 @@ bool EscritorioX11::gestorActiva() {
 bool EscritorioX11::activar(std::uint64_t id) {
     const xcb_timestamp_t hora = vigia.momento();
     std::lock_guard l(cerrojo);
-    if (!conexion || xcb_connection_has_error(conexion) || id == 0 || id > UINT32_MAX)
-        return false;
+    if (!conexion || xcb_connection_has_error(conexion) || id == 0 || id > UINT32_MAX) return false;
     const auto ventana = static_cast<xcb_window_t>(id);
-    std::unique_ptr<xcb_get_window_attributes_reply_t,
-                    LiberarC<xcb_get_window_attributes_reply_t>>
+    std::unique_ptr<xcb_get_window_attributes_reply_t, LiberarC<xcb_get_window_attributes_reply_t>>
         atributos(respuesta(conexion, xcb_get_window_attributes_reply,
                             xcb_get_window_attributes(conexion, ventana)));
     if (!atributos) return false;
@@ -280,8 +277,7 @@ bool EscritorioX11::activar(std::uint64_t id) {
     if (atributos->map_state != XCB_MAP_STATE_VIEWABLE) return false;
     const std::uint32_t arriba = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(conexion, ventana, XCB_CONFIG_WINDOW_STACK_MODE, &arriba);
-    const auto foco =
-        xcb_set_input_focus_checked(conexion, XCB_INPUT_FOCUS_PARENT, ventana, hora);
+    const auto foco = xcb_set_input_focus_checked(conexion, XCB_INPUT_FOCUS_PARENT, ventana, hora);
     xcb_generic_error_t* error = xcb_request_check(conexion, foco);
     std::free(error);
     return error == nullptr;

@@ -65,8 +65,8 @@ VigiaX11::VigiaX11(const char* pantalla, std::function<void()> alCambiar)
     }
     conCompositor = preguntarCompositor();
 
-    notificador = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(conexion),
-                                                    QSocketNotifier::Read);
+    notificador =
+        std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(conexion), QSocketNotifier::Read);
     QObject::connect(notificador.get(), &QSocketNotifier::activated, [this] { atender(); });
     // Las respuestas de arriba pueden haber dejado eventos en la cola de xcb.
     atender();
