@@ -23,6 +23,9 @@ ContenidoSencillo::ContenidoSencillo(EstadoApp& estado, QWidget* padre)
     // El teclado se queda siempre en el campo.
     lista_->setFocusPolicy(Qt::NoFocus);
     lista_->setFrameShape(QFrame::NoFrame);
+    // La tarjeta pinta el fondo.
+    lista_->viewport()->setAutoFillBackground(false);
+    lista_->setStyleSheet(QStringLiteral("QListWidget { background: transparent; }"));
     capa->addWidget(lista_);
 
     connect(campo_, &QLineEdit::textEdited, this,
