@@ -131,8 +131,8 @@ PanelFlotante& ControlPanel::crear() {
 void ControlPanel::mostrar() {
     if (!panel_) crear();
     estado.quitarAviso();
+    // También vacía el campo, aunque la búsqueda ya estuviera vacía.
     estado.buscar(QString(), false);
-    estado.fijarTextoDelCampo(QString());
     estado.actualizarPermisos();
     estado.recargar(false);
 
