@@ -141,6 +141,13 @@ void ControlPanel::mostrar() {
     estuvoActivo = false;
     // El gestor olvida los estados de una ventana retirada: se piden antes de cada vez.
     escritorio().prepararFlotante(panel_->winId());
+    // Detrás de la tarjeta (en coordenadas de la ventana), no de la sombra.
+    namespace G = GeometriaPanel;
+    const QRect tarjeta = panel_->conCompositor()
+                              ? QRect(G::margen, G::margen, G::anchoTarjeta, G::altoTarjeta)
+                              : QRect();
+    escritorio().desenfocarDetras(panel_->winId(), tarjeta.x(), tarjeta.y(), tarjeta.width(),
+                                  tarjeta.height());
     panel_->show();
     panel_->raise();
     panel_->activateWindow();

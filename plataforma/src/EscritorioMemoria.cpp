@@ -83,6 +83,19 @@ void EscritorioMemoria::prepararFlotante(std::uint64_t ventana) {
     estado->flotantes.insert(ventana);
 }
 
+void EscritorioMemoria::desenfocarDetras(std::uint64_t ventana, int x, int y, int ancho, int alto) {
+    std::lock_guard l(estado->cerrojo);
+    if (ancho <= 0 || alto <= 0)
+        estado->desenfoques.erase(ventana);
+    else
+        estado->desenfoques[ventana] = {x, y, ancho, alto};
+}
+
+std::map<std::uint64_t, std::array<int, 4>> EscritorioMemoria::desenfocadas() {
+    std::lock_guard l(estado->cerrojo);
+    return estado->desenfoques;
+}
+
 Escritorio::Observador EscritorioMemoria::observar(std::function<void()> alCambiar) {
     std::lock_guard l(estado->cerrojo);
     const auto referencia = estado->siguiente++;

@@ -173,6 +173,12 @@ TEST_P(Compositor, LaVentanaSeAdaptaAlCompositor) {
     EXPECT_EQ(panel.testAttribute(Qt::WA_TranslucentBackground), caso.translucida);
     EXPECT_EQ(!panel.mask().isEmpty(), caso.recortada);
     EXPECT_EQ(panel.fondo().tarjeta().size(), QSize(680, 460));
+    // Con compositor se pide desenfocar lo de detrás de la tarjeta, y nada sin él.
+    const auto desenfoques = banco.escritorio().desenfocadas();
+    if (caso.compositor)
+        EXPECT_EQ(desenfoques.at(panel.winId()), (std::array<int, 4>{52, 52, 680, 460}));
+    else
+        EXPECT_FALSE(desenfoques.contains(panel.winId()));
     const QRect zona = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(panel.mapToGlobal(panel.fondo().tarjeta().topLeft()), G::tarjetaEn(zona).topLeft());
     // La ventana rehecha sigue recibiendo el teclado del panel.

@@ -399,3 +399,15 @@ TEST_F(Activacion, UnaFlotanteVaEnTodosLosEscritoriosYFueraDeLaBarra) {
     }));
     EXPECT_EQ(v.propiedad("_NET_WM_DESKTOP"), std::vector<std::uint32_t>{0xFFFFFFFF});
 }
+
+TEST_F(Activacion, ElDesenfoqueDetrasSePideYSeRetira) {
+    VentanaDePrueba v({.claseWm = {{"d", "D"}}, .pid = 24});
+    const auto region = [&] { return v.propiedad("_KDE_NET_WM_BLUR_BEHIND_REGION"); };
+    escritorio().desenfocarDetras(v.id, 52, 52, 680, 460);
+    // Lo pidió otra conexión: se espera a que el servidor lo haya hecho.
+    EXPECT_TRUE(procesarHasta([&] {
+        return region() == std::vector<std::uint32_t>{52, 52, 680, 460};
+    }));
+    escritorio().desenfocarDetras(v.id, 0, 0, 0, 0);
+    EXPECT_TRUE(procesarHasta([&] { return region().empty(); }));
+}

@@ -55,6 +55,9 @@ public:
     // escritorios, fuera de la barra de tareas y del paginador. Se pide antes de cada vez
     // que se muestra, porque el gestor olvida el estado de una ventana retirada.
     virtual void prepararFlotante(std::uint64_t ventana) = 0;
+    // Pide al compositor que desenfoque lo que hay detrás de ese rectángulo de la ventana
+    // (en sus coordenadas), donde sepa hacerlo; un rectángulo vacío lo retira.
+    virtual void desenfocarDetras(std::uint64_t ventana, int x, int y, int ancho, int alto) = 0;
 
     // Avisa, en el hilo principal, cada vez que cambian la ventana activa o el compositor;
     // quien observa vuelve a preguntar. Devuelve una referencia para dejar de observar.

@@ -2,6 +2,7 @@
 
 #include "plataforma/Plataforma.h"
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -74,6 +75,7 @@ public:
     bool activar(std::uint64_t ventana) override;
     bool hayCompositor() override;
     void prepararFlotante(std::uint64_t ventana) override;
+    void desenfocarDetras(std::uint64_t ventana, int x, int y, int ancho, int alto) override;
     Observador observar(std::function<void()> alCambiar) override;
     void dejarDeObservar(Observador observador) override;
 
@@ -91,6 +93,8 @@ public:
     // Las ventanas preparadas como flotantes, y cuántas veces se pidió activar cada una.
     std::set<std::uint64_t> flotantes();
     int activaciones(std::uint64_t ventana);
+    // El rectángulo desenfocado detrás de cada ventana (x, y, ancho, alto).
+    std::map<std::uint64_t, std::array<int, 4>> desenfocadas();
 
 private:
     class ActividadMemoria;
@@ -104,6 +108,7 @@ private:
         std::set<std::uint64_t> cerradas;
         std::set<std::uint64_t> flotantes;
         std::map<std::uint64_t, int> activaciones;
+        std::map<std::uint64_t, std::array<int, 4>> desenfoques;
         bool compositor = false;
         Observador siguiente = 1;
         std::map<Observador, std::function<void()>> observadores;

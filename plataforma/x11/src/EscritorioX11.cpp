@@ -313,6 +313,24 @@ void EscritorioX11::prepararFlotante(std::uint64_t id) {
     xcb_flush(conexion);
 }
 
+void EscritorioX11::desenfocarDetras(std::uint64_t id, int x, int y, int ancho, int alto) {
+    std::lock_guard l(cerrojo);
+    if (!conexion || xcb_connection_has_error(conexion) || id == 0 || id > UINT32_MAX) return;
+    const auto ventana = static_cast<xcb_window_t>(id);
+    // KWin desenfoca la región que nombra esta propiedad; los demás la ignoran.
+    const xcb_atom_t region = atomo("_KDE_NET_WM_BLUR_BEHIND_REGION");
+    if (ancho <= 0 || alto <= 0) {
+        xcb_delete_property(conexion, ventana, region);
+    } else {
+        const std::uint32_t valores[] = {
+            static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
+            static_cast<std::uint32_t>(ancho), static_cast<std::uint32_t>(alto)};
+        xcb_change_property(conexion, XCB_PROP_MODE_REPLACE, ventana, region, XCB_ATOM_CARDINAL, 32,
+                            4, valores);
+    }
+    xcb_flush(conexion);
+}
+
 Escritorio::Observador EscritorioX11::observar(std::function<void()> alCambiar) {
     const auto referencia = siguiente++;
     observadores.emplace(referencia, std::move(alCambiar));

@@ -29,6 +29,7 @@ public:
     bool activar(std::uint64_t ventana) override;
     bool hayCompositor() override;
     void prepararFlotante(std::uint64_t ventana) override;
+    void desenfocarDetras(std::uint64_t ventana, int x, int y, int ancho, int alto) override;
     Observador observar(std::function<void()> alCambiar) override;
     void dejarDeObservar(Observador observador) override;
 
