@@ -33,6 +33,7 @@ Entorno Entorno::desde(const std::map<std::string, std::string>& variables) {
                       : (ensayo ? ModoEjecucion::ensayo : ModoEjecucion::normal),
         .carpetaDatos = datos ? datos : ensayo,
         .portapapeles = buscar(variables, "REBISCO_PORTAPAPELES"),
+        .instantanea = buscar(variables, "REBISCO_INSTANTANEA"),
         .sinActividad = buscar(variables, "REBISCO_SIN_ACTIVIDAD") == "1",
     };
 }

@@ -56,9 +56,12 @@ TEST(Entorno, CarpetaDeDatosSegunElModo) {
 }
 
 TEST(Entorno, TextosSinTocarYRutasRelativasDesdeLaCarpetaActual) {
-    const auto entorno = Entorno::desde(
-        {{"REBISCO_PORTAPAPELES", " pruebas "}, {"REBISCO_DATOS", "relativa/datos"}});
+    const auto entorno = Entorno::desde({{"REBISCO_PORTAPAPELES", " pruebas "},
+                                         {"REBISCO_INSTANTANEA", ""},
+                                         {"REBISCO_DATOS", "relativa/datos"}});
     EXPECT_EQ(entorno.portapapeles, " pruebas ");
+    // Presente aunque vacía: cuenta como puesta.
+    EXPECT_EQ(entorno.instantanea, "");
     EXPECT_EQ(*entorno.carpetaDatos, std::filesystem::current_path() / "relativa/datos");
 }
 

@@ -20,6 +20,7 @@ struct Entorno {
     // La carpeta propia: la de REBISCO_DATOS o, si falta, la de REBISCO_ENSAYO.
     std::optional<std::filesystem::path> carpetaDatos;
     std::optional<std::string> portapapeles; // REBISCO_PORTAPAPELES
+    std::optional<std::string> instantanea;  // REBISCO_INSTANTANEA
     bool sinActividad = false;               // REBISCO_SIN_ACTIVIDAD == "1"
 
     bool esPrueba() const { return modo == ModoEjecucion::prueba; }
