@@ -12,7 +12,7 @@ paquetes=(
   libxcb1-dev libxcb-xtest0-dev libxcb-xfixes0-dev libxcb-xkb-dev
   libxkbcommon-dev libxkbcommon-x11-dev libgl-dev
   libglib2.0-dev libglib2.0-bin gsettings-desktop-schemas xkb-data x11-xkb-utils
-  xvfb xauth openbox xclip xdotool x11-utils x11-xserver-utils valgrind
+  xvfb xauth openbox xcompmgr xclip xdotool x11-utils x11-xserver-utils valgrind
 )
 
 faltan=()

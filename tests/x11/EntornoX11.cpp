@@ -220,6 +220,38 @@ std::optional<Bytes> leerConXclip(const std::string& destino) {
     return Bytes(salida.begin(), salida.end());
 }
 
+CampoAjeno::CampoAjeno(const QString& programa) {
+    proceso.setStandardErrorFile(QProcess::nullDevice());
+    proceso.start(programa, {});
+}
+
+CampoAjeno::~CampoAjeno() {
+    proceso.kill();
+    proceso.waitForFinished(5000);
+}
+
+bool CampoAjeno::listo() {
+    return procesarHasta([&] { return leer(), preparado; }, 10s);
+}
+
+std::string CampoAjeno::texto() {
+    leer();
+    return contenido;
+}
+
+bool CampoAjeno::esperarTexto(const std::string& esperado, std::chrono::milliseconds plazo) {
+    return procesarHasta([&] { return texto() == esperado; }, plazo);
+}
+
+void CampoAjeno::leer() {
+    while (proceso.canReadLine()) {
+        const QByteArray linea = proceso.readLine().trimmed();
+        if (linea == "listo") preparado = true;
+        if (linea.startsWith("texto"))
+            contenido = QByteArray::fromPercentEncoding(linea.mid(6)).toStdString();
+    }
+}
+
 DuenoXcb::DuenoXcb(std::vector<Oferta> ofertas, Modo modo)
     : ofertas(std::move(ofertas))
     , modo(modo) {

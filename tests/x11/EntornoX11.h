@@ -109,6 +109,28 @@ std::optional<Bytes> leerConXclip(const std::string& destino);
 int ejecutar(const QString& programa, const QStringList& argumentos,
              std::chrono::milliseconds plazo = 10s);
 
+// Otra aplicación X con un campo de texto (CampoDeTexto.cpp), y lo que contiene.
+class CampoAjeno {
+public:
+    explicit CampoAjeno(const QString& programa);
+    ~CampoAjeno();
+    CampoAjeno(const CampoAjeno&) = delete;
+    CampoAjeno& operator=(const CampoAjeno&) = delete;
+
+    // El campo tiene el foco en la ventana activa.
+    bool listo();
+    std::string texto();
+    bool esperarTexto(const std::string& esperado, std::chrono::milliseconds plazo = 5s);
+    std::int64_t pid() const { return proceso.processId(); }
+
+private:
+    void leer();
+
+    QProcess proceso;
+    bool preparado = false;
+    std::string contenido;
+};
+
 // Un dueño de CLIPBOARD con su propia conexión: ofrece destinos y anota lo que le piden.
 class DuenoXcb {
 public:

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -20,6 +21,7 @@ public:
         std::optional<std::string> idGtk;
         std::optional<std::string> idKde;
         xcb_window_t transitoriaDe = XCB_NONE;
+        bool mapear = true;
     };
 
     explicit VentanaDePrueba(const Propiedades& p) {
@@ -44,16 +46,56 @@ public:
         // WM_HINTS con input=True: el gestor le da el foco al activarla.
         const std::uint32_t pistas[9] = {1, 1, 0, 0, 0, 0, 0, 0, 0};
         cambiar(XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, 9, pistas);
+        if (p.mapear) mapear();
+        xcb_flush(conexion);
+    }
+
+    void mapear() {
         xcb_map_window(conexion, id);
         xcb_flush(conexion);
+    }
+
+    bool gestionada() {
+        return procesarHasta([&] { return enListaDeClientes(); });
+    }
+
+    // Una propiedad de 32 bits de la ventana, tal como está ahora en el servidor.
+    std::vector<std::uint32_t> propiedad(const std::string& nombre) {
+        auto* r = xcb_get_property_reply(
+            conexion,
+            xcb_get_property(conexion, 0, id, atomo(nombre), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+            nullptr);
+        std::vector<std::uint32_t> valores;
+        if (r && r->format == 32) {
+            const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(r));
+            valores.assign(v, v + xcb_get_property_value_length(r) / 4);
+        }
+        std::free(r);
+        return valores;
+    }
+
+    void ponerEstados(const std::vector<std::string>& nombres) {
+        std::vector<xcb_atom_t> atomos;
+        for (const auto& n : nombres)
+            atomos.push_back(atomo(n));
+        cambiar(atomo("_NET_WM_STATE"), XCB_ATOM_ATOM, 32, atomos.size(), atomos.data());
+        xcb_flush(conexion);
+    }
+
+    xcb_atom_t atomo(const std::string& n) {
+        auto* r = xcb_intern_atom_reply(
+            conexion, xcb_intern_atom(conexion, 0, static_cast<std::uint16_t>(n.size()), n.data()),
+            nullptr);
+        const xcb_atom_t a = r ? r->atom : XCB_NONE;
+        std::free(r);
+        return a;
     }
 
     ~VentanaDePrueba() { xcb_disconnect(conexion); }
 
     // Espera a que openbox la gestione y la activa como lo haría un clic.
     bool activar() {
-        const bool gestionada = procesarHasta([&] { return enListaDeClientes(); });
-        if (!gestionada) return false;
+        if (!gestionada()) return false;
         return ejecutar("xdotool", {"windowactivate", "--sync", QString::number(id)}) == 0;
     }
 
@@ -82,15 +124,6 @@ private:
                  const void* datos) {
         xcb_change_property(conexion, XCB_PROP_MODE_REPLACE, id, propiedad, tipo, formato,
                             static_cast<std::uint32_t>(n), datos);
-    }
-
-    xcb_atom_t atomo(const std::string& n) {
-        auto* r = xcb_intern_atom_reply(
-            conexion, xcb_intern_atom(conexion, 0, static_cast<std::uint16_t>(n.size()), n.data()),
-            nullptr);
-        const xcb_atom_t a = r ? r->atom : XCB_NONE;
-        std::free(r);
-        return a;
     }
 
     std::vector<std::uint32_t> propiedadRaiz(const std::string& nombre) {
@@ -276,4 +309,93 @@ TEST_F(EscritorioX11, DatosDelPropioProceso) {
     // Xvfb trae XTEST: se pueden mandar pulsaciones.
     EXPECT_TRUE(escritorio().confiable());
     EXPECT_NE(escritorio().empezarActividad("vigilar"), nullptr);
+}
+
+// La ventana activa, activar una ventana y el compositor, con sus avisos.
+class Activacion : public EscritorioX11 {
+protected:
+    void SetUp() override {
+        EscritorioX11::SetUp();
+        if (IsSkipped()) return;
+        observador = escritorio().observar([this] { ++avisos; });
+    }
+    void TearDown() override {
+        if (observador) escritorio().dejarDeObservar(*observador);
+    }
+    bool activaEs(xcb_window_t id, std::uint32_t pid) {
+        return procesarHasta([&] {
+            return escritorio().ventanaActiva() == plataforma::Ventana{id, pid};
+        });
+    }
+
+    std::optional<plataforma::Escritorio::Observador> observador;
+    int avisos = 0;
+};
+
+TEST_F(Activacion, ActivarPasaLaActivacionYCadaCambioSeAvisa) {
+    VentanaDePrueba a({.claseWm = {{"a", "A"}}, .pid = 21});
+    VentanaDePrueba b({.claseWm = {{"b", "B"}}, .pid = 22});
+    ASSERT_TRUE(a.activar());
+    ASSERT_TRUE(b.activar());
+    ASSERT_TRUE(activaEs(b.id, 22));
+    ASSERT_TRUE(procesarHasta([&] { return avisos > 0; }));
+
+    const int antes = avisos;
+    EXPECT_TRUE(escritorio().activar(a.id));
+    EXPECT_TRUE(activaEs(a.id, 21));
+    EXPECT_TRUE(procesarHasta([&] { return avisos > antes; }));
+
+    // El usuario vuelve a la otra: también se avisa, sin preguntar.
+    const int despues = avisos;
+    ASSERT_TRUE(b.activar());
+    EXPECT_TRUE(procesarHasta([&] { return avisos > despues; }));
+    EXPECT_TRUE(activaEs(b.id, 22));
+}
+
+TEST_F(Activacion, UnaVentanaQueYaNoExisteNoSeActiva) {
+    VentanaDePrueba a({.claseWm = {{"a", "A"}}, .pid = 21});
+    ASSERT_TRUE(a.activar());
+    const auto id = a.id;
+    a.destruir();
+    EXPECT_FALSE(escritorio().activar(id));
+    EXPECT_FALSE(escritorio().activar(0));
+}
+
+TEST_F(Activacion, ElCompositorSeVeLlegarYIrse) {
+    ASSERT_FALSE(escritorio().hayCompositor());
+    QProcess compositor;
+    compositor.start("xcompmgr", {});
+    ASSERT_TRUE(compositor.waitForStarted(5000));
+    EXPECT_TRUE(procesarHasta([&] { return escritorio().hayCompositor(); }));
+    EXPECT_GT(avisos, 0);
+    const int antes = avisos;
+    compositor.terminate();
+    compositor.waitForFinished(5000);
+    EXPECT_TRUE(procesarHasta([&] { return !escritorio().hayCompositor(); }));
+    EXPECT_GT(avisos, antes);
+}
+
+TEST_F(Activacion, UnaFlotanteVaEnTodosLosEscritoriosYFueraDeLaBarra) {
+    VentanaDePrueba v({.claseWm = {{"f", "F"}}, .pid = 23, .mapear = false});
+    v.ponerEstados({"_NET_WM_STATE_ABOVE"});
+    escritorio().prepararFlotante(v.id);
+    // Dos veces no repite los estados.
+    escritorio().prepararFlotante(v.id);
+    const std::vector<std::uint32_t> esperados{v.atomo("_NET_WM_STATE_ABOVE"),
+                                               v.atomo("_NET_WM_STATE_SKIP_TASKBAR"),
+                                               v.atomo("_NET_WM_STATE_SKIP_PAGER")};
+    EXPECT_EQ(v.propiedad("_NET_WM_STATE"), esperados);
+    EXPECT_EQ(v.propiedad("_NET_WM_DESKTOP"), std::vector<std::uint32_t>{0xFFFFFFFF});
+
+    // El gestor la acepta así al mostrarla.
+    v.mapear();
+    ASSERT_TRUE(v.gestionada());
+    EXPECT_TRUE(procesarHasta([&] {
+        auto estados = v.propiedad("_NET_WM_STATE");
+        std::sort(estados.begin(), estados.end());
+        auto e = esperados;
+        std::sort(e.begin(), e.end());
+        return estados == e;
+    }));
+    EXPECT_EQ(v.propiedad("_NET_WM_DESKTOP"), std::vector<std::uint32_t>{0xFFFFFFFF});
 }

@@ -53,41 +53,11 @@ bool distribucion(const QStringList& argumentos) {
     return ejecutar("setxkbmap", argumentos) == 0;
 }
 
-// El campo de texto de otra aplicación, y lo que contiene.
-class Campo {
+// El campo de texto de otra aplicación.
+class Campo : public CampoAjeno {
 public:
-    Campo() {
-        proceso.setStandardErrorFile(QProcess::nullDevice());
-        proceso.start(QStringLiteral(CAMPO_DE_TEXTO), {});
-    }
-    ~Campo() {
-        proceso.kill();
-        proceso.waitForFinished(5000);
-    }
-    bool listo() {
-        return procesarHasta([&] { return leer(), preparado; }, 10s);
-    }
-    std::string texto() {
-        leer();
-        return contenido;
-    }
-    bool esperarTexto(const std::string& esperado, std::chrono::milliseconds plazo = 5s) {
-        return procesarHasta([&] { return texto() == esperado; }, plazo);
-    }
-
-private:
-    void leer() {
-        while (proceso.canReadLine()) {
-            const QByteArray linea = proceso.readLine().trimmed();
-            if (linea == "listo") preparado = true;
-            if (linea.startsWith("texto"))
-                contenido = QByteArray::fromPercentEncoding(linea.mid(6)).toStdString();
-        }
-    }
-
-    QProcess proceso;
-    bool preparado = false;
-    std::string contenido;
+    Campo()
+        : CampoAjeno(QStringLiteral(CAMPO_DE_TEXTO)) {}
 };
 
 class TecladoX11 : public ConPantalla {

@@ -2,6 +2,7 @@
 
 #include "plataforma/Plataforma.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -69,10 +70,27 @@ public:
     bool confiable() override;
     std::unique_ptr<Actividad> empezarActividad(std::string_view motivo) override;
 
+    std::optional<Ventana> ventanaActiva() override;
+    bool activar(std::uint64_t ventana) override;
+    bool hayCompositor() override;
+    void prepararFlotante(std::uint64_t ventana) override;
+    Observador observar(std::function<void()> alCambiar) override;
+    void dejarDeObservar(Observador observador) override;
+
     void ponerAppEnFrente(std::optional<AppEnFrente> app);
     void ponerConfiable(bool valor);
     // Motivos de las actividades vivas ahora mismo.
     std::vector<std::string> actividades();
+
+    // Lo que haría el usuario o el sistema: otra ventana pasa a ser la activa (o ninguna),
+    // una ventana se cierra, un compositor arranca o se va. Avisan si algo cambió. Las
+    // ventanas de las que nunca se ha hablado aquí son del propio proceso, como las de Qt.
+    void ponerVentanaActiva(std::optional<Ventana> ventana);
+    void cerrarVentana(std::uint64_t ventana);
+    void ponerCompositor(bool hay);
+    // Las ventanas preparadas como flotantes, y cuántas veces se pidió activar cada una.
+    std::set<std::uint64_t> flotantes();
+    int activaciones(std::uint64_t ventana);
 
 private:
     class ActividadMemoria;
@@ -81,7 +99,16 @@ private:
         std::optional<AppEnFrente> enFrente;
         bool confiable = false;
         std::multiset<std::string> actividades;
+        std::optional<Ventana> activa;
+        std::map<std::uint64_t, std::int64_t> ajenas; // ventana -> pid
+        std::set<std::uint64_t> cerradas;
+        std::set<std::uint64_t> flotantes;
+        std::map<std::uint64_t, int> activaciones;
+        bool compositor = false;
+        Observador siguiente = 1;
+        std::map<Observador, std::function<void()>> observadores;
     };
+    void avisar();
     std::shared_ptr<Estado> estado = std::make_shared<Estado>();
 };
 

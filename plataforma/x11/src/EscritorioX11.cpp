@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <vector>
 
 namespace plataforma::x11 {
 
@@ -70,7 +73,8 @@ struct EscritorioX11::Propiedades {
     bool identifica() const { return idGtk || idKde || instancia || clase; }
 };
 
-EscritorioX11::EscritorioX11(const char* pantalla) {
+EscritorioX11::EscritorioX11(const char* pantalla)
+    : vigia(pantalla, [this] { avisar(); }) {
     conexion = xcb_connect(pantalla, nullptr);
     if (xcb_connection_has_error(conexion)) return;
     if (const xcb_screen_t* p = xcb_setup_roots_iterator(xcb_get_setup(conexion)).data)
@@ -133,15 +137,20 @@ EscritorioX11::Propiedades EscritorioX11::leerPropiedades(xcb_window_t ventana) 
     return p;
 }
 
-std::optional<AppEnFrente> EscritorioX11::appEnPrimerPlano() {
-    std::lock_guard l(cerrojo);
+std::optional<xcb_window_t> EscritorioX11::leerActiva() {
     if (!conexion || xcb_connection_has_error(conexion) || raiz == XCB_NONE) return std::nullopt;
-
     const RespuestaPropiedad activa(respuesta(
         conexion, xcb_get_property_reply,
         xcb_get_property(conexion, 0, raiz, atomo("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1)));
     const auto ventana = numero(activa);
     if (!ventana || *ventana == XCB_NONE) return std::nullopt;
+    return *ventana;
+}
+
+std::optional<AppEnFrente> EscritorioX11::appEnPrimerPlano() {
+    std::lock_guard l(cerrojo);
+    const auto ventana = leerActiva();
+    if (!ventana) return std::nullopt;
 
     Propiedades p = leerPropiedades(*ventana);
     if (!p.existe) return std::nullopt;
@@ -198,6 +207,132 @@ bool EscritorioX11::confiable() {
 
 std::unique_ptr<Actividad> EscritorioX11::empezarActividad(std::string_view) {
     return std::make_unique<ActividadX11>();
+}
+
+std::optional<Ventana> EscritorioX11::ventanaActiva() {
+    std::lock_guard l(cerrojo);
+    const auto ventana = leerActiva();
+    if (!ventana) return std::nullopt;
+    bool fallo = false;
+    const RespuestaPropiedad pid(respuesta(
+        conexion, xcb_get_property_reply,
+        xcb_get_property(conexion, 0, *ventana, atomo("_NET_WM_PID"), XCB_ATOM_CARDINAL, 0, 1),
+        &fallo));
+    // Un gestor puede dejar anunciada una ventana que ya no existe.
+    if (fallo && !pid) return std::nullopt;
+    return Ventana{*ventana, numero(pid).value_or(0)};
+}
+
+bool EscritorioX11::gestorActiva() {
+    const RespuestaPropiedad comprobacion(
+        respuesta(conexion, xcb_get_property_reply,
+                  xcb_get_property(conexion, 0, raiz, atomo("_NET_SUPPORTING_WM_CHECK"),
+                                   XCB_ATOM_WINDOW, 0, 1)));
+    const auto ventanaGestor = numero(comprobacion);
+    if (!ventanaGestor) return false;
+    // La propiedad sobrevive al gestor; su ventana de comprobación, no.
+    const RespuestaPropiedad propia(
+        respuesta(conexion, xcb_get_property_reply,
+                  xcb_get_property(conexion, 0, *ventanaGestor, atomo("_NET_SUPPORTING_WM_CHECK"),
+                                   XCB_ATOM_WINDOW, 0, 1)));
+    if (numero(propia) != ventanaGestor) return false;
+    const RespuestaPropiedad soportado(respuesta(
+        conexion, xcb_get_property_reply,
+        xcb_get_property(conexion, 0, raiz, atomo("_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 4096)));
+    if (!soportado || soportado->format != 32) return false;
+    const auto* atomos = static_cast<const xcb_atom_t*>(xcb_get_property_value(soportado.get()));
+    const auto cuantos = xcb_get_property_value_length(soportado.get()) / 4;
+    const xcb_atom_t buscado = atomo("_NET_ACTIVE_WINDOW");
+    return std::find(atomos, atomos + cuantos, buscado) != atomos + cuantos;
+}
+
+bool EscritorioX11::activar(std::uint64_t id) {
+    const xcb_timestamp_t hora = vigia.momento();
+    std::lock_guard l(cerrojo);
+    if (!conexion || xcb_connection_has_error(conexion) || id == 0 || id > UINT32_MAX) return false;
+    const auto ventana = static_cast<xcb_window_t>(id);
+    std::unique_ptr<xcb_get_window_attributes_reply_t, LiberarC<xcb_get_window_attributes_reply_t>>
+        atributos(respuesta(conexion, xcb_get_window_attributes_reply,
+                            xcb_get_window_attributes(conexion, ventana)));
+    if (!atributos) return false;
+
+    if (gestorActiva()) {
+        // Indicación de origen 2: la pide el usuario (como un paginador), así el gestor no la
+        // trata como un robo del foco.
+        xcb_client_message_event_t m{};
+        m.response_type = XCB_CLIENT_MESSAGE;
+        m.format = 32;
+        m.window = ventana;
+        m.type = atomo("_NET_ACTIVE_WINDOW");
+        m.data.data32[0] = 2;
+        m.data.data32[1] = hora;
+        m.data.data32[2] = leerActiva().value_or(XCB_NONE);
+        xcb_send_event(conexion, 0, raiz,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&m));
+        xcb_flush(conexion);
+        return true;
+    }
+    // Sin gestor: se sube y recibe el foco directamente, si se ve.
+    if (atributos->map_state != XCB_MAP_STATE_VIEWABLE) return false;
+    const std::uint32_t arriba = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(conexion, ventana, XCB_CONFIG_WINDOW_STACK_MODE, &arriba);
+    const auto foco = xcb_set_input_focus_checked(conexion, XCB_INPUT_FOCUS_PARENT, ventana, hora);
+    xcb_generic_error_t* error = xcb_request_check(conexion, foco);
+    std::free(error);
+    return error == nullptr;
+}
+
+bool EscritorioX11::hayCompositor() {
+    return vigia.hayCompositor();
+}
+
+void EscritorioX11::prepararFlotante(std::uint64_t id) {
+    std::lock_guard l(cerrojo);
+    if (!conexion || xcb_connection_has_error(conexion) || id == 0 || id > UINT32_MAX) return;
+    const auto ventana = static_cast<xcb_window_t>(id);
+    const std::uint32_t todos = 0xFFFFFFFF;
+    xcb_change_property(conexion, XCB_PROP_MODE_REPLACE, ventana, atomo("_NET_WM_DESKTOP"),
+                        XCB_ATOM_CARDINAL, 32, 1, &todos);
+    // Se suman a los estados que haya (Qt añade los suyos al mostrarla sin borrar estos).
+    const RespuestaPropiedad actual(respuesta(
+        conexion, xcb_get_property_reply,
+        xcb_get_property(conexion, 0, ventana, atomo("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64)));
+    std::vector<xcb_atom_t> estados;
+    if (actual && actual->format == 32) {
+        const auto* a = static_cast<const xcb_atom_t*>(xcb_get_property_value(actual.get()));
+        estados.assign(a, a + xcb_get_property_value_length(actual.get()) / 4);
+    }
+    for (const auto* nombre : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
+        const xcb_atom_t a = atomo(nombre);
+        if (std::find(estados.begin(), estados.end(), a) == estados.end()) estados.push_back(a);
+    }
+    xcb_change_property(conexion, XCB_PROP_MODE_REPLACE, ventana, atomo("_NET_WM_STATE"),
+                        XCB_ATOM_ATOM, 32, static_cast<std::uint32_t>(estados.size()),
+                        estados.data());
+    xcb_flush(conexion);
+}
+
+Escritorio::Observador EscritorioX11::observar(std::function<void()> alCambiar) {
+    const auto referencia = siguiente++;
+    observadores.emplace(referencia, std::move(alCambiar));
+    return referencia;
+}
+
+void EscritorioX11::dejarDeObservar(Observador observador) {
+    observadores.erase(observador);
+}
+
+void EscritorioX11::avisar() {
+    std::vector<Observador> referencias;
+    for (const auto& [referencia, funcion] : observadores)
+        referencias.push_back(referencia);
+    for (const auto referencia : referencias) {
+        const auto i = observadores.find(referencia);
+        if (i == observadores.end()) continue;
+        auto funcion = i->second;
+        funcion();
+    }
 }
 
 } // namespace plataforma::x11

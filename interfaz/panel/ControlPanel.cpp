@@ -1,0 +1,186 @@
+#include "ControlPanel.h"
+
+#include "panel/CampoBusqueda.h"
+#include "panel/ContenidoSencillo.h"
+#include "panel/FondoPanel.h"
+#include "panel/GeometriaPanel.h"
+#include "panel/PanelFlotante.h"
+
+#include "rebisco/EstadoApp.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace rebisco {
+
+namespace {
+
+// No posee nada: apunta al controlador vivo, si lo hay.
+ControlPanel* vivo = nullptr;
+
+// Una ventana propia con barra de título (los ajustes) a la vista.
+bool hayVentanaTituladaVisible(const QWidget* salvo) {
+    for (const QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == salvo || !w->isVisible() || w->windowFlags() & Qt::FramelessWindowHint) continue;
+        const auto tipo = w->windowType();
+        if (tipo == Qt::Window || tipo == Qt::Dialog) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+ControlPanel::ControlPanel(EstadoApp& estado, FabricaContenido fabrica, QObject* padre)
+    : QObject(padre)
+    , estado(estado)
+    , fabrica(std::move(fabrica)) {
+    if (!this->fabrica)
+        this->fabrica = [](EstadoApp& e, ControlPanel&) { return new ContenidoSencillo(e); };
+    vivo = this;
+}
+
+ControlPanel::~ControlPanel() {
+    if (vivo == this) vivo = nullptr;
+    if (observador) escritorio().dejarDeObservar(*observador);
+}
+
+ControlPanel& ControlPanel::compartido() {
+    if (!vivo) {
+        std::fputs("rebisco: ControlPanel::compartido() sin un controlador vivo\n", stderr);
+        std::abort();
+    }
+    return *vivo;
+}
+
+plataforma::Escritorio& ControlPanel::escritorio() const {
+    return estado.plataforma().escritorio();
+}
+
+void ControlPanel::conectar() {
+    QPointer<ControlPanel> yo = this;
+    estado.alternarPanel = [yo] {
+        if (!yo) return;
+        if (yo->visible())
+            yo->ocultar();
+        else
+            yo->mostrar();
+    };
+    estado.ocultarPanel = [yo] {
+        if (yo) yo->ocultar();
+    };
+    estado.appEnPrimerPlano = [yo] { return yo && yo->appEnPrimerPlano(); };
+
+    if (observador) return;
+    if (const auto activa = escritorio().ventanaActiva();
+        activa && activa->pid != escritorio().pidPropio())
+        appAnterior_ = activa;
+    observador = escritorio().observar([yo] {
+        if (yo) yo->alCambiarEscritorio();
+    });
+}
+
+void ControlPanel::alCambiarEscritorio() {
+    const auto activa = escritorio().ventanaActiva();
+    const bool propia = activa && activa->pid == escritorio().pidPropio();
+    if (activa && !propia) appAnterior_ = activa;
+    if (!panel_) return;
+    if (!panel_->isVisible()) {
+        panel_->ponerCompositor(escritorio().hayCompositor());
+        return;
+    }
+    if (propia && activa->id == panel_->winId()) estuvoActivo = true;
+    // Otra aplicación tomó la activación después de que el panel la tuviera.
+    if (activa && !propia && estuvoActivo) alDesactivarse();
+}
+
+bool ControlPanel::visible() const {
+    return panel_ && panel_->isVisible();
+}
+
+bool ControlPanel::appEnPrimerPlano() const {
+    const auto activa = escritorio().ventanaActiva();
+    return activa && activa->pid == escritorio().pidPropio();
+}
+
+PanelFlotante& ControlPanel::crear() {
+    panel_ = std::make_unique<PanelFlotante>();
+    panel_->ponerContenido(fabrica(estado, *this));
+    QPointer<ControlPanel> yo = this;
+    panel_->fondo().alTocarLaSombra = [yo] {
+        if (yo) yo->ocultar();
+    };
+    panel_->alTeclear = [yo](QKeyEvent& evento) { return yo && yo->atender(evento); };
+    connect(panel_.get(), &PanelFlotante::expuesta, this, [this] {
+        // Antes de que el gestor la tenga, pedir que se active no sirve de nada.
+        if (panel_) escritorio().activar(panel_->winId());
+    });
+    connect(panel_.get(), &PanelFlotante::activada, this, [this] { estuvoActivo = true; });
+    connect(panel_.get(), &PanelFlotante::desactivada, this, &ControlPanel::alDesactivarse);
+    return *panel_;
+}
+
+void ControlPanel::mostrar() {
+    if (!panel_) crear();
+    estado.quitarAviso();
+    estado.buscar(QString(), false);
+    estado.fijarTextoDelCampo(QString());
+    estado.actualizarPermisos();
+    estado.recargar(false);
+
+    panel_->ponerCompositor(escritorio().hayCompositor());
+    colocar();
+    estuvoActivo = false;
+    // El gestor olvida los estados de una ventana retirada: se piden antes de cada vez.
+    escritorio().prepararFlotante(panel_->winId());
+    panel_->show();
+    panel_->raise();
+    panel_->activateWindow();
+
+    estado.enfocarCampo();
+    QTimer::singleShot(0, this, [this] { estado.enfocarCampo(); });
+}
+
+void ControlPanel::colocar() {
+    QScreen* pantalla = QGuiApplication::screenAt(QCursor::pos());
+    if (!pantalla) pantalla = QGuiApplication::primaryScreen();
+    if (!pantalla) return; // sin pantallas se queda donde estaba
+    const QRect tarjeta = GeometriaPanel::tarjetaEn(pantalla->availableGeometry());
+    panel_->setGeometry(GeometriaPanel::marcoPara(tarjeta, panel_->conCompositor()));
+}
+
+void ControlPanel::ocultar() {
+    if (!visible()) return;
+    panel_->hide();
+    devolverPrimerPlano();
+}
+
+void ControlPanel::alDesactivarse() {
+    if (estado.entorno().instantanea) return;
+    ocultar();
+}
+
+void ControlPanel::devolverPrimerPlano() {
+    // Si ya está activa la ventana de otro, nunca perdió el foco o el gestor ya eligió.
+    const auto activa = escritorio().ventanaActiva();
+    if (activa && activa->pid != escritorio().pidPropio()) return;
+    // El usuario trabaja en una ventana propia, como los ajustes.
+    if (hayVentanaTituladaVisible(panel_.get())) return;
+    // Si la anterior ya no existe, el gestor de ventanas elige.
+    if (appAnterior_) escritorio().activar(appAnterior_->id);
+}
+
+void ControlPanel::entregar(QEvent& evento) {
+    if (!panel_) crear();
+    panel_->entregar(evento);
+}
+
+} // namespace rebisco

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "panel/TeclasPanel.h"
+
+#include <plataforma/Escritorio.h>
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QEvent;
+class QKeyEvent;
+class QWidget;
+
+namespace rebisco {
+
+class EstadoApp;
+class PanelFlotante;
+class ControlPanel;
+
+// Hace la vista que llena la tarjeta del panel (la del historial).
+using FabricaContenido = std::function<QWidget*(EstadoApp&, ControlPanel&)>;
+
+// Crea, coloca, muestra y oculta el panel del historial, le da el teclado y, al cerrarse,
+// devuelve el foco a la ventana que estaba activa antes. Atiende las teclas del panel.
+class ControlPanel : public QObject {
+    Q_OBJECT
+public:
+    explicit ControlPanel(EstadoApp& estado, FabricaContenido fabrica = {},
+                          QObject* padre = nullptr);
+    ~ControlPanel() override;
+
+    // El controlador vivo del proceso (el que crea el programa).
+    static ControlPanel& compartido();
+
+    // Instala los cierres en el estado y empieza a seguir la ventana activa.
+    void conectar();
+    void mostrar();
+    void ocultar();
+    bool visible() const;
+    // La ventana activa es de este proceso.
+    bool appEnPrimerPlano() const;
+
+    // Entrega un evento al panel como lo hace la propia ventana (para la autoprueba).
+    void entregar(QEvent& evento);
+
+    // Abre los ajustes; el programa lo sustituye. Por omisión no hay ajustes que abrir.
+    std::function<void()> abrirAjustes = [] {};
+
+    // La última ventana activa de otro proceso.
+    std::optional<plataforma::Ventana> appAnterior() const { return appAnterior_; }
+    // El panel, si ya se creó.
+    PanelFlotante* panel() const { return panel_.get(); }
+
+private:
+    PanelFlotante& crear();
+    void devolverPrimerPlano();
+    void alCambiarEscritorio();
+    void colocar();
+    void alDesactivarse();
+    bool atender(QKeyEvent& evento);
+    void ejecutar(const TeclasPanel::Decision& decision);
+
+    plataforma::Escritorio& escritorio() const;
+
+    EstadoApp& estado;
+    FabricaContenido fabrica;
+    std::unique_ptr<PanelFlotante> panel_;
+    std::optional<plataforma::Ventana> appAnterior_;
+    std::optional<plataforma::Escritorio::Observador> observador;
+    // El panel llegó a estar activo desde que se mostró.
+    bool estuvoActivo = false;
+};
+
+} // namespace rebisco
