@@ -164,7 +164,6 @@ void ControlPanel::ocultar() {
 }
 
 void ControlPanel::alDesactivarse() {
-    if (estado.entorno().instantanea) return;
     ocultar();
 }
 
