@@ -99,12 +99,15 @@ QStringList DelegadoFila::lineasDe(const QString& titulo, const QFont& fuente, q
         resultado.push_back(texto.mid(linea.textStart(), linea.textLength()));
     }
     disposicion.endLayout();
-    for (auto& l : resultado)
+    const QFontMetricsF medidas(fuente);
+    for (auto& l : resultado) {
         l.remove(QChar::LineSeparator);
+        // El trozo suelto puede medir un punto más que dentro del párrafo (bidi, ligaduras).
+        if (medidas.horizontalAdvance(l) > ancho) l = medidas.elidedText(l, Qt::ElideRight, ancho);
+    }
     if (sobra && inicioUltima >= 0) {
         QString resto = texto.mid(inicioUltima);
         resto.replace(QChar::LineSeparator, u' ');
-        const QFontMetricsF medidas(fuente);
         // Lo que no cabe se corta con "…"; el texto sobrante hace que siempre se corte.
         resultado.back() = medidas.elidedText(resto + QStringLiteral(" …"), Qt::ElideRight, ancho);
     }

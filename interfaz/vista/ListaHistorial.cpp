@@ -79,7 +79,8 @@ void ListaHistorial::recordarAncla() {
     // Arriba del todo no hay nada que sujetar: lo nuevo se ve al llegar.
     if (verticalScrollBar()->value() <= 0) return;
     const QModelIndex arriba = indexAt(QPoint(viewport()->width() / 2, 1));
-    if (const auto* r = modelo_->recorte(arriba)) ancla = Ancla{r->id, visualRect(arriba).top()};
+    // Por su id: la lista del estado ya es la nueva y las filas aún no.
+    if (const auto id = modelo_->idDe(arriba.row())) ancla = Ancla{*id, visualRect(arriba).top()};
 }
 
 void ListaHistorial::volverAlAncla() {

@@ -28,6 +28,11 @@ const nucleo::Recorte* ModeloRecortes::recorte(int fila) const {
     return it->second < lista.size() ? &lista[it->second] : nullptr;
 }
 
+std::optional<std::int64_t> ModeloRecortes::idDe(int fila) const {
+    if (fila < 0 || static_cast<std::size_t>(fila) >= ids.size()) return std::nullopt;
+    return ids[static_cast<std::size_t>(fila)];
+}
+
 std::optional<int> ModeloRecortes::fila(std::int64_t id) const {
     const auto it = std::find(ids.begin(), ids.end(), id);
     if (it == ids.end()) return std::nullopt;

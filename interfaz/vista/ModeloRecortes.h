@@ -31,6 +31,8 @@ public:
     const nucleo::Recorte* recorte(const QModelIndex& indice) const {
         return recorte(indice.row());
     }
+    // El id de esa fila, tal como la vista la conoce (también mientras se pone al día).
+    std::optional<std::int64_t> idDe(int fila) const;
     // La fila de ese recorte.
     std::optional<int> fila(std::int64_t id) const;
     EstadoApp& estado() const { return estado_; }
