@@ -1,10 +1,10 @@
 #include "ControlPanel.h"
 
 #include "panel/CampoBusqueda.h"
-#include "panel/ContenidoSencillo.h"
 #include "panel/FondoPanel.h"
 #include "panel/GeometriaPanel.h"
 #include "panel/PanelFlotante.h"
+#include "vista/VistaHistorial.h"
 
 #include "rebisco/EstadoApp.h"
 
@@ -44,7 +44,7 @@ ControlPanel::ControlPanel(EstadoApp& estado, FabricaContenido fabrica, QObject*
     , estado(estado)
     , fabrica(std::move(fabrica)) {
     if (!this->fabrica)
-        this->fabrica = [](EstadoApp& e, ControlPanel&) { return new ContenidoSencillo(e); };
+        this->fabrica = [](EstadoApp& e, ControlPanel& c) { return new VistaHistorial(e, c); };
     vivo = this;
 }
 
@@ -171,6 +171,7 @@ void ControlPanel::ocultar() {
 }
 
 void ControlPanel::alDesactivarse() {
+    // Mientras se hacen las fotos, el panel sigue a la vista aunque pierda el foco.
     if (estado.entorno().instantanea) return;
     ocultar();
 }

@@ -146,6 +146,8 @@ public:
     plataforma::Portapapeles& portapapeles() { return dep.portapapeles; }
     AlmacenPreferencias& preferencias() { return dep.preferencias; }
     const Entorno& entorno() const { return dep.entorno; }
+    // El reloj del estado: las edades de las vistas se cuentan desde aquí.
+    nucleo::Instante ahora() const { return dep.reloj(); }
     nucleo::Almacen* almacenAbierto() { return almacen.get(); }
     const AtajoGlobal& atajoGlobal() const { return atajo; }
 

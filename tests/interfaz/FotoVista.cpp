@@ -1,0 +1,78 @@
+// Pinta el panel sin pantalla, con un historial de muestra y vacío, en claro y en oscuro, y
+// guarda las imágenes PNG en la carpeta pedida: foto_vista <carpeta>.
+#include "AyudasPanel.h"
+#include "HistorialDeMuestra.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QPixmap>
+#include <QStyleFactory>
+
+#include <cstdio>
+
+using namespace pruebas;
+
+namespace {
+
+QPalette oscura() {
+    QPalette p;
+    const QColor fondo(36, 36, 40), texto(236, 236, 240);
+    for (auto rol : {QPalette::Window, QPalette::Base, QPalette::Button})
+        p.setColor(rol, rol == QPalette::Base ? fondo.darker(115) : fondo);
+    for (auto rol : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(rol, texto);
+    p.setColor(QPalette::PlaceholderText, QColor(150, 150, 158));
+    p.setColor(QPalette::AlternateBase, fondo.lighter(120));
+    p.setColor(QPalette::Light, fondo.lighter(160));
+    p.setColor(QPalette::Mid, fondo.lighter(130));
+    p.setColor(QPalette::Dark, fondo.darker(150));
+    return p;
+}
+
+QPalette clara() {
+    QPalette p;
+    const QColor fondo(246, 246, 248), texto(28, 28, 32);
+    for (auto rol : {QPalette::Window, QPalette::Button})
+        p.setColor(rol, fondo);
+    p.setColor(QPalette::Base, Qt::white);
+    for (auto rol : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(rol, texto);
+    p.setColor(QPalette::PlaceholderText, QColor(128, 128, 134));
+    return p;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs("uso: foto_vista <carpeta>\n", stderr);
+        return 2;
+    }
+    qputenv("LANGUAGE", "es");
+    qputenv("LANG", "es_ES.UTF-8");
+    qputenv("TZ", "UTC");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    CarpetaTemporal datos;
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(datos.ruta().string()));
+    QApplication aplicacion(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    const QString carpeta = QString::fromLocal8Bit(argv[1]);
+    for (const auto& [tema, paleta] :
+         {std::pair{"claro", clara()}, std::pair{"oscuro", oscura()}}) {
+        QApplication::setPalette(paleta);
+        for (const bool vacio : {false, true}) {
+            BancoPanel banco(0);
+            if (!vacio) llenarDeMuestra(banco, datos.ruta());
+            banco.mostrar();
+            QPixmap foto = banco.panel().grab();
+            const QString nombre = QStringLiteral("%1/vista-%2-%3.png")
+                                       .arg(carpeta, vacio ? "vacio" : "historial", tema);
+            if (!foto.save(nombre)) {
+                std::fprintf(stderr, "no se pudo guardar %s\n", qPrintable(nombre));
+                return 1;
+            }
+            std::printf("%s\n", qPrintable(nombre));
+        }
+    }
+    return 0;
+}
