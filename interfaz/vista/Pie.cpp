@@ -60,8 +60,10 @@ Leyenda::Leyenda(const QString& textoTecla, const QString& textoNombre, QWidget*
     nombre->setFont(f);
     f.setWeight(QFont::Medium);
     tecla->setFont(f);
-    capa->addWidget(tecla);
-    capa->addWidget(nombre);
+    // El recuadro abraza la tecla: no se estira a lo alto del pie.
+    tecla->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    capa->addWidget(tecla, 0, Qt::AlignVCenter);
+    capa->addWidget(nombre, 0, Qt::AlignVCenter);
     pintar();
 }
 
