@@ -3,6 +3,7 @@
 // cada pulsación del atajo global.
 #include <rebisco/EstadoApp.h>
 #include <rebisco/Proceso.h>
+#include <rebisco/SalidaOrdenada.h>
 
 #include <nucleo/Modelo.h>
 
@@ -10,22 +11,9 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include <QSocketNotifier>
-
-#include <csignal>
-#include <unistd.h>
-
 namespace {
 
 QTextStream salida(stdout);
-int tuberia[2];
-
-// Una señal solo puede escribir en una tubería; el bucle de Qt la lee y sale con orden.
-void alRecibirSenal(int) {
-    char c = 1;
-    [[maybe_unused]] auto escrito = ::write(tuberia[1], &c, 1);
-}
-
 QString linea(const nucleo::Recorte& r) {
     auto vista = QString::fromStdString(r.vista).simplified();
     if (vista.size() > 70) vista = vista.left(69) + "…";
@@ -49,11 +37,7 @@ void mostrar(rebisco::EstadoApp& estado) {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName("rebisco");
-    if (::pipe(tuberia) != 0) return 1;
-    QSocketNotifier aviso(tuberia[0], QSocketNotifier::Read);
-    QObject::connect(&aviso, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    std::signal(SIGINT, alRecibirSenal);
-    std::signal(SIGTERM, alRecibirSenal);
+    rebisco::SalidaOrdenada senales;
 
     // Todo lo del proceso muere antes que la aplicación Qt, al salir de main.
     rebisco::Proceso proceso(rebisco::Entorno::proceso());

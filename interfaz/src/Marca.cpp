@@ -44,7 +44,11 @@ QColor acento(bool oscuro) {
 }
 
 bool esOscura(const QPalette& paleta) {
-    return paleta.color(QPalette::Window).lightnessF() < 0.5;
+    // Un fondo transparente (una hoja de estilo con "background: transparent") no dice nada
+    // del tema: entonces manda el texto, claro sobre fondo oscuro.
+    const QColor fondo = paleta.color(QPalette::Window);
+    if (fondo.alpha() < 128) return paleta.color(QPalette::WindowText).lightnessF() > 0.5;
+    return fondo.lightnessF() < 0.5;
 }
 
 QColor acento(const QPalette& paleta) {

@@ -2,8 +2,10 @@
 // filas, el pie, el vacío, la accesibilidad, el menú, la barra superpuesta, la lista que sigue
 // al historial sin saltos y las entradas malas.
 #include "AyudasPanel.h"
+#include "AyudasUi.h"
 #include "HistorialDeMuestra.h"
 
+#include <interfaz/Marca.h>
 #include <panel/CampoBusqueda.h>
 #include <vista/AccesoFilas.h>
 #include <vista/BarraSuperpuesta.h>
@@ -97,6 +99,37 @@ TEST_F(Vista, ElDetalleDiceAppEdadYTamano) {
     EXPECT_EQ(detalle("de una app"), "Ejemplo · ahora · 10 bytes");
     EXPECT_EQ(detalle("sin app"), "hace 2 h · 7 bytes");
     EXPECT_TRUE(detalle("gordo").endsWith(" · 1,5 MB")) << detalle("gordo").toStdString();
+}
+
+// La fila elegida va en el acento del tema de la aplicación, también con la paleta de fábrica
+// (la lista tiene el fondo transparente y no sirve para saber si el tema es oscuro).
+TEST(VistaTema, LaFilaElegidaVaEnElAcentoDelTema) {
+    const QPalette original = QApplication::palette();
+    QPalette oscura = original;
+    oscura.setColor(QPalette::Window, QColor(36, 36, 40));
+    oscura.setColor(QPalette::Base, QColor(30, 30, 34));
+    for (auto rol : {QPalette::WindowText, QPalette::Text})
+        oscura.setColor(rol, QColor(236, 236, 240));
+    for (const bool esOscuro : {false, true}) {
+        SCOPED_TRACE(esOscuro ? "oscuro" : "claro");
+        QApplication::setPalette(esOscuro ? oscura : original);
+        {
+            BancoPanel banco;
+            banco.mostrar();
+            auto& lista = banco.panel().findChild<VistaHistorial*>()->lista();
+            const int fila = banco.posicionSeleccion();
+            ASSERT_GE(fila, 0);
+            const QRect caja = lista.visualRect(lista.modelo().index(fila));
+            const QImage imagen = lista.viewport()->grab(caja).toImage();
+            int enAcento = 0;
+            for (int y = 0; y < imagen.height(); ++y)
+                for (int x = 0; x < imagen.width(); ++x)
+                    enAcento +=
+                        parecido(imagen.pixelColor(x, y), rebisco::Marca::acento(esOscuro), 6);
+            EXPECT_GT(enAcento, imagen.width() * imagen.height() / 3);
+        }
+        QApplication::setPalette(original);
+    }
 }
 
 struct CasoPie {
