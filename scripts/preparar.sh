@@ -5,7 +5,7 @@ set -euo pipefail
 
 paquetes=(
   g++ cmake ninja-build pkg-config git
-  libsqlite3-dev libicu-dev liburiparser-dev libssl-dev libvips-dev
+  libsqlite3-dev sqlite3 libicu-dev liburiparser-dev libssl-dev libvips-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-l10n-tools qt6-svg-dev

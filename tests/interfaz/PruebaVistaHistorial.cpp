@@ -7,6 +7,7 @@
 
 #include <interfaz/Marca.h>
 #include <panel/CampoBusqueda.h>
+#include <rebisco/AtajoGlobal.h>
 #include <vista/AccesoFilas.h>
 #include <vista/BarraSuperpuesta.h>
 #include <vista/DelegadoFila.h>
@@ -19,8 +20,10 @@
 #include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -219,6 +222,66 @@ TEST_F(Vista, ElCampoEsDelEstadoYElAvisoDePegarNoSaleEnPruebas) {
     banco.preferencias.set(rebisco::Preferencias::pegarAlElegir, true);
     EXPECT_TRUE(v.avisos().isEmpty());
 }
+
+struct CasoAtajo {
+    const char* nombre;
+    rebisco::ProblemaAtajo problema;
+    const char* texto;
+};
+
+void PrintTo(const CasoAtajo& c, std::ostream* s) {
+    *s << c.nombre;
+}
+
+class AvisoDelAtajo : public Vista, public testing::WithParamInterface<CasoAtajo> {};
+
+// Con el atajo sin registrar, el panel lo dice y su botón lleva a la pestaña general de los
+// ajustes; cuando el atajo vuelve a valer, el aviso se va.
+TEST_P(AvisoDelAtajo, DiceQuePasaYLlevaALosAjustes) {
+    const auto& caso = GetParam();
+    auto& teclado = banco.plataforma.teclado();
+    plataforma::memoria::ServicioAtajosMemoria otraApp;
+    rebisco::AtajoGlobal ajeno(otraApp);
+    if (caso.problema == rebisco::ProblemaAtajo::deMacOS)
+        teclado.ponerAtajosDelSistema(std::vector<plataforma::AtajoSistema>{{9, 768, true}});
+    else
+        ASSERT_TRUE(ajeno.registrar(9, 768));
+    estado().registrarEnPruebas = true;
+    estado().registrarAtajo();
+    ASSERT_EQ(estado().problemaAtajo(), caso.problema);
+    estado().ponerPestanaAjustes(rebisco::PestanaAjustes::historial);
+    int abiertos = 0;
+    banco.control->abrirAjustes = [&] { ++abiertos; };
+
+    auto& v = vista();
+    ASSERT_EQ(v.avisos(), QStringList{QStringLiteral("atajo")});
+    auto* fila = v.findChild<QWidget*>(QStringLiteral("aviso-atajo"));
+    ASSERT_NE(fila, nullptr);
+    EXPECT_EQ(fila->findChild<QLabel*>()->text().toStdString(), caso.texto);
+    auto* boton = fila->findChild<QPushButton*>();
+    ASSERT_NE(boton, nullptr);
+    EXPECT_EQ(boton->text(), "Ajustes…");
+    boton->click();
+    EXPECT_EQ(abiertos, 1);
+    EXPECT_EQ(estado().pestanaAjustes(), rebisco::PestanaAjustes::general);
+    EXPECT_FALSE(banco.control->visible());
+
+    teclado.ponerAtajosDelSistema(std::nullopt);
+    ajeno.retirar();
+    estado().registrarAtajo();
+    EXPECT_EQ(estado().problemaAtajo(), std::nullopt);
+    EXPECT_TRUE(v.avisos().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, AvisoDelAtajo,
+    testing::Values(
+        CasoAtajo{"otra_app", rebisco::ProblemaAtajo::rechazado,
+                  "Otra aplicación ya tiene el atajo Mayús+Súper+V. Elige otro en Ajustes."},
+        CasoAtajo{"del_escritorio", rebisco::ProblemaAtajo::deMacOS,
+                  "El escritorio ya usa Mayús+Súper+V para otra función. Elige otro atajo en "
+                  "Ajustes."}),
+    [](const auto& info) { return std::string(info.param.nombre); });
 
 TEST_F(Vista, ClicSeleccionaYDobleClicPega) {
     auto& l = lista();

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Arranques y salidas de un programa de rebisco sobre el X de las pruebas: cada ciclo
 # arranca, copia un texto con xclip, espera a verlo capturado y manda SIGTERM; el
-# programa debe terminar solo, pronto y con estado 0.
+# programa debe terminar solo, pronto y con estado 0. rebisco-mirar cuenta sus capturas en
+# la terminal; de rebisco se lee su historial con sqlite3, y antes de terminarlo se abre su
+# panel con el atajo global (en los ciclos impares se vuelve a cerrar con Escape).
 #
 #   salidas.sh PROGRAMA CICLOS            los ciclos, tal cual
 #   salidas.sh --valgrind PROGRAMA        un ciclo bajo memcheck: ningún acceso inválido
@@ -28,10 +30,41 @@ falla() {
   exit 1
 }
 
-# Espera hasta $2 décimas a que la salida del programa contenga $1.
+conPanel=""
+[ "$(basename "$programa")" = "rebisco" ] && conPanel=1
+base="$temporal/datos/historial.sqlite"
+
+# El programa ya arrancó ($1 vacío) o ya capturó el texto $1.
+visto() {
+  if [ -z "$conPanel" ]; then
+    grep -qF -- "${1:-── 0 recortes}" "$temporal/salida"
+    return
+  fi
+  [ -f "$base" ] || return 1
+  local n
+  n="$(sqlite3 -readonly "$base" \
+    "SELECT count(*) FROM recortes WHERE vista = '${1:-}' OR '${1:-}' = ''" 2>/dev/null)" || return 1
+  [ -n "$1" ] && [ "${n:-0}" -gt 0 ] && return 0
+  [ -z "$1" ] && [ -n "$n" ]
+}
+
+# Espera hasta $2 décimas a que se vea $1 (vacío: el arranque).
 esperar_texto() {
   for _ in $(seq "$2"); do
-    grep -qF -- "$1" "$temporal/salida" && return 0
+    visto "$1" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# El panel del programa está (o no, con $1 = no) a la vista, esperando hasta $2 décimas.
+esperar_panel() {
+  for _ in $(seq "$2"); do
+    if xdotool search --onlyvisible --pid "$pid" --name "Historial del portapapeles" >/dev/null 2>&1; then
+      [ "$1" = si ] && return 0
+    else
+      [ "$1" = no ] && return 0
+    fi
     sleep 0.1
   done
   return 1
@@ -49,13 +82,14 @@ for ciclo in $(seq "$ciclos"); do
   orden=("$programa")
   if [ -n "$valgrind" ]; then
     orden=(valgrind --tool=memcheck --error-exitcode=0 --leak-check=no
+      --suppressions="$(dirname "$0")/valgrind-qt.supp"
       --log-file="$temporal/valgrind" "$programa")
   fi
   REBISCO_ENSAYO="$temporal/datos" XDG_CONFIG_HOME="$temporal/config" QT_QPA_PLATFORM=xcb \
     "${orden[@]}" >"$temporal/salida" 2>&1 &
   pid=$!
 
-  esperar_texto "── 0 recortes" "$limite_arranque" || falla "$ciclo" "no arrancó"
+  esperar_texto "" "$limite_arranque" || falla "$ciclo" "no arrancó"
   # Lo que se prueba es la salida: una copia que no llegue a capturarse se repite con otro
   # texto, y solo se falla si ninguna llega.
   capturada=""
@@ -68,6 +102,15 @@ for ciclo in $(seq "$ciclos"); do
     echo "salidas: ciclo $ciclo: la copia $intento no se capturó; otra" >&2
   done
   [ -n "$capturada" ] || falla "$ciclo" "no capturó ninguna copia"
+
+  if [ -n "$conPanel" ]; then
+    xdotool key --clearmodifiers shift+super+v
+    esperar_panel si "$limite_arranque" || falla "$ciclo" "el atajo no abrió el panel"
+    if [ $((ciclo % 2)) -eq 1 ]; then
+      xdotool key Escape
+      esperar_panel no "$limite_arranque" || falla "$ciclo" "Escape no cerró el panel"
+    fi
+  fi
 
   kill -TERM "$pid"
   for _ in $(seq "$limite_salida"); do
