@@ -4,6 +4,7 @@
 # portapapeles ni las ventanas del escritorio de quien las lanza.
 #
 #   scripts/con-x11.sh ctest --preset ci
+#   REBISCO_X11_PANTALLA=2048x768 scripts/con-x11.sh ORDEN    otro tamaño de pantalla
 set -euo pipefail
 
 if [ $# -eq 0 ]; then
@@ -35,7 +36,7 @@ detener() {
 arrancar() {
   : >"$temporal/pantalla"
   # -displayfd elige una pantalla libre y escribe su número cuando ya acepta conexiones.
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$temporal/pantalla" 2>"$temporal/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${REBISCO_X11_PANTALLA:-1280x800}x24" -nolisten tcp 3>"$temporal/pantalla" 2>"$temporal/xvfb.log" &
   pid_xvfb=$!
 
   local numero=""
