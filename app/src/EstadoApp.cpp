@@ -63,7 +63,11 @@ void EstadoApp::iniciar() {
     };
     registrarAtajo();
 
-    vigilante = std::make_unique<Vigilante>(dep.portapapeles, [this] { alCambiarPortapapeles(); });
+    lector = std::make_unique<LectorAparte>(
+        dep.portapapeles, [this](Lector::Leido leido) { alLeer(std::move(leido)); });
+    vigilante = std::make_unique<Vigilante>(dep.portapapeles, [this] {
+        if (auto pedido = pedidoDeLectura()) lector->pedir(std::move(*pedido));
+    });
     vigilante->iniciar(dep.tiempos.vigilancia);
 
     if (!dep.entorno.sinActividad)
@@ -77,6 +81,8 @@ void EstadoApp::iniciar() {
 
 void EstadoApp::cerrar() {
     if (vigilante) vigilante->detener();
+    // Espera a la lectura en curso, que tiene su plazo, y no guarda lo que traiga.
+    lector.reset();
     limpieza.stop();
     reintentoAlmacen.stop();
     atajo.retirar();

@@ -8,26 +8,31 @@
 namespace rebisco {
 
 void EstadoApp::alCambiarPortapapeles() {
+    if (auto pedido = pedidoDeLectura())
+        alLeer(Lector::leerEInterpretar(dep.portapapeles, *pedido));
+}
+
+std::optional<Lector::Pedido> EstadoApp::pedidoDeLectura() {
     actualizarAcceso();
-    if (!almacen || pausado_) return;
+    if (!almacen || pausado_) return std::nullopt;
     if (acceso_ != AccesoPortapapeles::permitido && acceso_ != AccesoPortapapeles::sinDecidir)
-        return;
+        return std::nullopt;
+    Lector::Pedido pedido{.opciones = Preferencias::opcionesCaptura(dep.preferencias)};
+    // La app de delante es la del momento del cambio, no la de cuando acabe la lectura.
+    if (!dep.entorno.esPrueba()) {
+        if (auto origen = dep.plataforma.escritorio().appEnPrimerPlano()) {
+            pedido.appId = origen->id;
+            pedido.appNombre = origen->nombre;
+        }
+    }
+    return pedido;
+}
 
-    auto opciones = Preferencias::opcionesCaptura(dep.preferencias);
-    auto tipos = Lector::tipos(dep.portapapeles);
-    std::optional<plataforma::AppEnFrente> origen;
-    if (!dep.entorno.esPrueba()) origen = dep.plataforma.escritorio().appEnPrimerPlano();
-    auto appId = origen ? origen->id : std::nullopt;
-
-    // Lo confidencial, lo remoto y lo de apps excluidas no se llega a leer.
-    if (nucleo::Captura::motivoParaNoLeer(tipos, appId, opciones)) return;
-
-    auto lectura = Lector::leer(dep.portapapeles, tipos, opciones.guardarImagenes);
-    lectura.appId = appId;
-    lectura.appNombre = origen ? origen->nombre : std::nullopt;
+void EstadoApp::alLeer(Lector::Leido leido) {
     actualizarAcceso();
-
-    auto resultado = nucleo::Captura::interpretar(lectura, opciones);
+    // Lo leído mientras se ponía la pausa o se cerraba el historial no se guarda.
+    if (!almacen || pausado_ || !leido.resultado) return;
+    auto& resultado = *leido.resultado;
     auto* nuevo = std::get_if<nucleo::RecorteNuevo>(&resultado);
     if (!nuevo) return;
     auto guardar = [&] {

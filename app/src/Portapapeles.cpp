@@ -4,6 +4,7 @@
 #include <nucleo/Captura.h>
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QThread>
 
 #include <algorithm>
@@ -23,12 +24,30 @@ Vigilante::Vigilante(plataforma::Portapapeles& portapapeles, std::function<void(
     connect(&temporizador, &QTimer::timeout, this, &Vigilante::tic);
 }
 
+Vigilante::~Vigilante() {
+    detener();
+}
+
 void Vigilante::iniciar(std::chrono::milliseconds cada) {
-    temporizador.start(cada);
+    activo_ = true;
+    conAvisos = portapapeles.avisaCambios();
+    if (!conAvisos) {
+        temporizador.start(cada);
+        return;
+    }
+    QPointer<Vigilante> yo = this;
+    portapapeles.alCambiar([yo] {
+        // Cola: el aviso puede llegar dentro de una escritura nuestra, que aún no ha dicho
+        // que ese cambio es suyo.
+        if (yo) QMetaObject::invokeMethod(yo, &Vigilante::tic, Qt::QueuedConnection);
+    });
 }
 
 void Vigilante::detener() {
+    activo_ = false;
     temporizador.stop();
+    if (conAvisos) portapapeles.alCambiar({});
+    conAvisos = false;
 }
 
 void Vigilante::ignorarCambioActual() {
@@ -37,6 +56,7 @@ void Vigilante::ignorarCambioActual() {
 
 void Vigilante::tic() {
     Q_ASSERT(QThread::currentThread() == thread());
+    if (!activo_) return;
     auto cambio = portapapeles.contadorCambios();
     if (cambio == ultimoCambio) return;
     ultimoCambio = cambio;
@@ -73,6 +93,15 @@ nucleo::LecturaPortapapeles leer(plataforma::Portapapeles& portapapeles,
             lectura.datos[std::string(TipoDato::tiff)] = std::move(*tiff);
     }
     return lectura;
+}
+
+Leido leerEInterpretar(plataforma::Portapapeles& portapapeles, const Pedido& pedido) {
+    const auto lista = tipos(portapapeles);
+    if (nucleo::Captura::motivoParaNoLeer(lista, pedido.appId, pedido.opciones)) return {};
+    auto lectura = leer(portapapeles, lista, pedido.opciones.guardarImagenes);
+    lectura.appId = pedido.appId;
+    lectura.appNombre = pedido.appNombre;
+    return {nucleo::Captura::interpretar(lectura, pedido.opciones)};
 }
 
 } // namespace Lector

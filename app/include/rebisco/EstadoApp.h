@@ -2,6 +2,7 @@
 
 #include "rebisco/AtajoGlobal.h"
 #include "rebisco/Entorno.h"
+#include "rebisco/LectorAparte.h"
 #include "rebisco/Permisos.h"
 #include "rebisco/Portapapeles.h"
 #include "rebisco/Preferencias.h"
@@ -86,7 +87,8 @@ public:
     void iniciar();
     void cerrar();
 
-    // Captura.
+    // Captura. El vigilante lee cada cambio en otro hilo y lo guarda al volver; esta lo
+    // atiende entero aquí mismo, antes de volver.
     void alCambiarPortapapeles();
     void ponerPausa(bool pausa);
     void quitarAviso();
@@ -179,6 +181,10 @@ private:
     void avisar(const QString& texto);
     void actualizarAcceso();
     bool copiarAlPortapapeles(const nucleo::Recorte& recorte, bool soloTexto);
+    // Lo que se decide al atender un cambio: nada si no hay que leerlo (sin historial, en
+    // pausa, sin acceso).
+    std::optional<Lector::Pedido> pedidoDeLectura();
+    void alLeer(Lector::Leido leido);
 
     // Solo avisa a los observadores cuando el valor cambia de verdad.
     template <typename T>
@@ -191,6 +197,7 @@ private:
     Dependencias dep;
     std::unique_ptr<nucleo::Almacen> almacen;
     std::unique_ptr<Vigilante> vigilante;
+    std::unique_ptr<LectorAparte> lector;
     QTimer limpieza;
     QTimer reintentoAlmacen;
     bool releyendoTrasDano = false;

@@ -19,8 +19,9 @@
 
 namespace rebisco {
 
-// El portapapeles no avisa cuando cambia: solo lleva un contador. El vigilante lo mira
-// cada 0,4 s y llama a su dueño cuando el contador es otro.
+// Llama a su dueño cuando el contador de cambios del portapapeles es otro. Si el backend
+// avisa de cada cambio, lo mira en cuanto llega el aviso (en la siguiente vuelta del bucle,
+// nunca dentro de la escritura que lo causó); si no, cada 0,4 s.
 class Vigilante : public QObject {
     Q_OBJECT
 public:
@@ -29,10 +30,12 @@ public:
     Vigilante(plataforma::Portapapeles& portapapeles, std::function<void()> alCambiar,
               QObject* padre = nullptr);
 
+    ~Vigilante() override;
+
     void iniciar(std::chrono::milliseconds cada = intervalo);
     void detener();
     void ignorarCambioActual();
-    bool activo() const { return temporizador.isActive(); }
+    bool activo() const { return activo_; }
 
 private:
     void tic();
@@ -41,6 +44,8 @@ private:
     std::function<void()> alCambiar;
     std::int64_t ultimoCambio;
     QTimer temporizador;
+    bool activo_ = false;
+    bool conAvisos = false;
 };
 
 namespace Lector {
@@ -49,6 +54,23 @@ std::set<std::string> tipos(plataforma::Portapapeles& portapapeles);
 
 nucleo::LecturaPortapapeles leer(plataforma::Portapapeles& portapapeles,
                                  const std::set<std::string>& tipos, bool guardarImagenes);
+
+// Lo que se decide en el hilo principal al atender un cambio, antes de leer nada.
+struct Pedido {
+    nucleo::OpcionesCaptura opciones;
+    std::optional<std::string> appId;
+    std::optional<std::string> appNombre;
+};
+
+// Lo que salió de leer un cambio; sin resultado si no se llegó a leer (lo confidencial, lo
+// remoto, lo de una app excluida).
+struct Leido {
+    std::optional<nucleo::ResultadoCaptura> resultado;
+};
+
+// Los tipos, las reglas que impiden leer, la lectura acotada y su interpretación (huella,
+// plegado del texto, imagen y miniatura). No toca el estado: puede ir en otro hilo.
+Leido leerEInterpretar(plataforma::Portapapeles& portapapeles, const Pedido& pedido);
 
 } // namespace Lector
 

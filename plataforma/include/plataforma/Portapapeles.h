@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +57,12 @@ public:
 
     // Si el backend aceptaría este tipo en una escritura de piezas.
     virtual bool aceptaTipo(std::string_view tipo) = 0;
+
+    // Si el backend avisa de cada cambio en cuanto ocurre; si no, hay que mirar el contador.
+    virtual bool avisaCambios() { return false; }
+    // Quién recibe esos avisos, en el hilo principal; a veces dentro de la escritura que
+    // causó el cambio, así que no debe escribir ni leer desde el aviso. Uno vacío los quita.
+    virtual void alCambiar(std::function<void()> aviso) { (void)aviso; }
 };
 
 } // namespace plataforma

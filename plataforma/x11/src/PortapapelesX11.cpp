@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QObject>
+#include <QThread>
 
 #include <unistd.h>
 
@@ -55,16 +56,40 @@ PortapapelesX11::PortapapelesX11(const char* pantalla, std::uint32_t baseQt,
     , maquina(nombreDeMaquina())
     , seleccion(pantalla, plazoPeticion) {
     // Qt avisa de los cambios de otros (XFixes) y de los nuestros (setMimeData).
-    QObject::connect(portapapeles, &QClipboard::dataChanged, contexto.get(),
-                     [this] { contador.fetch_add(1, std::memory_order_relaxed); });
+    QObject::connect(portapapeles, &QClipboard::dataChanged, contexto.get(), [this] {
+        contador.fetch_add(1, std::memory_order_relaxed);
+        std::function<void()> avisar;
+        {
+            std::lock_guard l(cerrojoAviso);
+            avisar = aviso;
+        }
+        if (avisar) avisar();
+    });
+}
+
+bool PortapapelesX11::avisaCambios() {
+    // Qt se entera de los cambios de otros por XFixes; sin la extensión solo vería los suyos.
+    return seleccion.conXFixes();
+}
+
+void PortapapelesX11::alCambiar(std::function<void()> nuevo) {
+    std::lock_guard l(cerrojoAviso);
+    aviso = std::move(nuevo);
+}
+
+std::optional<PortapapelesX11::Clave> PortapapelesX11::consultada() {
+    std::lock_guard l(cerrojoConsultas);
+    const auto c = consultadas.find(std::this_thread::get_id());
+    if (c == consultadas.end()) return std::nullopt;
+    return c->second;
 }
 
 PortapapelesX11::~PortapapelesX11() = default;
 
 std::int64_t PortapapelesX11::contadorCambios() {
     {
-        std::lock_guard l(cerrojo);
-        consultada.reset();
+        std::lock_guard l(cerrojoConsultas);
+        consultadas.erase(std::this_thread::get_id());
     }
     return contador.load(std::memory_order_relaxed);
 }
@@ -77,7 +102,8 @@ PortapapelesX11::Estado PortapapelesX11::mirar(bool paraLeer) {
     // Un contenido es un cambio de dueño visto por XFixes en la conexión propia; sin XFixes,
     // el contador de Qt.
     if (estado.clave.cambio < 0) estado.clave.cambio = contador.load(std::memory_order_relaxed);
-    if (paraLeer && consultada && *consultada != estado.clave) {
+    const auto vista = consultada();
+    if (paraLeer && vista && *vista != estado.clave) {
         // Otro contenido que nadie ha mirado aún: se leerá como el cambio que es.
         qCInfo(registroX11, "CLIPBOARD cambió de dueño después de mirar sus tipos: no se lee");
         return {};
@@ -85,7 +111,9 @@ PortapapelesX11::Estado PortapapelesX11::mirar(bool paraLeer) {
 
     if ((dueno & ~mascaraQt) == baseQt) {
         // Una ventana de este proceso: pedírsela a Qt por X bloquearía el hilo que debe
-        // contestar. Mientras Qt no confirme que es suya (está soltándola), no hay nada.
+        // contestar. Mientras Qt no confirme que es suya (está soltándola), no hay nada. Lo
+        // nuestro solo se mira desde el hilo de Qt: desde otro, no hay nada que leer.
+        if (QThread::currentThread() != portapapeles->thread()) return estado;
         if (!portapapeles->ownsClipboard()) return estado;
         estado.origen = Origen::propio;
         estado.propios = portapapeles->mimeData(QClipboard::Clipboard);
@@ -137,7 +165,10 @@ Respuesta PortapapelesX11::conPresupuesto(const Clave& clave, Peticion peticion)
 std::optional<std::vector<std::string>> PortapapelesX11::tipos() {
     std::lock_guard l(cerrojo);
     const Estado estado = mirar(false);
-    consultada = estado.clave;
+    {
+        std::lock_guard c(cerrojoConsultas);
+        consultadas[std::this_thread::get_id()] = estado.clave;
+    }
     if (!estado.destinos) return std::nullopt;
     return tipos::identificadores(*estado.destinos);
 }
@@ -233,8 +264,10 @@ bool PortapapelesX11::escribir(QMimeData* nuevos) {
     // Qt se queda con los datos y sirve las peticiones (también INCR) desde su bucle.
     portapapeles->setMimeData(nuevos, QClipboard::Clipboard);
     // ownsClipboard() no basta: el servidor ignora la petición de Qt si su hora es anterior
-    // al último cambio de dueño, y Qt lo da por hecho igualmente.
-    std::lock_guard l(cerrojo);
+    // al último cambio de dueño, y Qt lo da por hecho igualmente. Si otro hilo está leyendo
+    // (hasta 2,5 s), no se le espera: vale lo que dice Qt.
+    std::unique_lock l(cerrojo, std::try_to_lock);
+    if (!l.owns_lock()) return portapapeles->ownsClipboard();
     const xcb_window_t dueno = seleccion.propietario().ventana;
     return portapapeles->ownsClipboard() && dueno != XCB_NONE && (dueno & ~mascaraQt) == baseQt;
 }

@@ -5,8 +5,11 @@
 #include "plataforma/Portapapeles.h"
 
 #include <atomic>
+#include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 class QClipboard;
 class QMimeData;
@@ -34,6 +37,8 @@ public:
     bool escribirArchivos(const std::vector<std::filesystem::path>& rutas) override;
     bool escribirPiezas(const std::vector<Pieza>& piezas) override;
     bool aceptaTipo(std::string_view tipo) override;
+    bool avisaCambios() override;
+    void alCambiar(std::function<void()> aviso) override;
 
     // Transferencias INCR completadas por la conexión propia.
     std::int64_t transferenciasIncrementales();
@@ -82,10 +87,15 @@ private:
     } gasto;
     std::optional<Clave> claveDestinos;
     std::optional<std::vector<std::string>> destinosGuardados;
-    // El contenido cuyos tipos dio tipos(): las lecturas siguientes son de él o no son, hasta
-    // que alguien vuelve a mirar el contador. Así lo que se decidió con esos tipos (no leer
-    // una contraseña) vale para lo que se lee, aunque otro dueño tome la selección entre medias.
-    std::optional<Clave> consultada;
+    // El contenido cuyos tipos dio tipos() en cada hilo: las lecturas siguientes de ese hilo
+    // son de él o no son, hasta que ese hilo vuelve a mirar el contador. Así lo que se decidió
+    // con esos tipos (no leer una contraseña) vale para lo que se lee, aunque otro dueño tome
+    // la selección entre medias, y el hilo principal no estorba a una lectura en otro.
+    std::optional<Clave> consultada();
+    std::mutex cerrojoConsultas;
+    std::map<std::thread::id, Clave> consultadas;
+    std::mutex cerrojoAviso;
+    std::function<void()> aviso;
 };
 
 } // namespace plataforma::x11

@@ -58,6 +58,8 @@ public:
     Seleccion& operator=(const Seleccion&) = delete;
 
     bool conectada() const;
+    // Si el servidor tiene XFixes (los cambios de dueño se ven al ocurrir).
+    bool conXFixes() const { return hayXFixes; }
 
     // El propietario actual de CLIPBOARD, al día con el servidor; ventana XCB_NONE si no hay
     // o no se pudo preguntar.
