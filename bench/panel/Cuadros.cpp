@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace medicion_panel {
@@ -63,8 +64,15 @@ bool Cuadros::eventFilter(QObject* objeto, QEvent* evento) {
     if (algoPintado) esperarAlServidor();
     const double fin = static_cast<double>(reloj.nsecsElapsed()) / 1e6;
     dentro = false;
-    ultimo_ = {.numero = ultimo_.numero + 1, .inicio = inicio, .fin = fin, .pintoAlgo = algoPintado,
+    ultimo_ = {.numero = ultimo_.numero + 1,
+               .inicio = inicio,
+               .fin = fin,
+               .pintoAlgo = algoPintado,
                .pintoLaZona = zonaPintada};
+    static const bool traza = std::getenv("REBISCO_BENCH_TRAZA") != nullptr;
+    if (traza)
+        std::fprintf(stderr, "cuadro %d %s %.2f-%.2f algo=%d zona=%d\n", int(tipo),
+                     objeto->metaObject()->className(), inicio, fin, algoPintado, zonaPintada);
     return true;
 }
 

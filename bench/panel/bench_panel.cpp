@@ -116,6 +116,8 @@ public:
     Apertura abrir() {
         Apertura a;
         if (!hasta([&] { return campoDelante(); })) return a;
+        // Una pausa como la de una persona entre cerrar y volver a abrir.
+        hasta([] { return false; }, pausaMs);
         const auto antes = cuadros.cuantos();
         const double t0 = ahora();
         teclas.pulsar({shiftL, superL, 'v'});
@@ -126,13 +128,29 @@ public:
                 a.cuadro = cuadros.ultimo().fin - t0;
             return a.teclado >= 0 && a.cuadro >= 0;
         });
-        if (ok) a.total = std::max(a.teclado, a.cuadro);
+        if (ok)
+            a.total = std::max(a.teclado, a.cuadro);
+        else
+            diagnostico(a);
         if (!vigilando && control.panel()) {
             auto* vista = control.panel()->findChild<rebisco::VistaHistorial*>();
             if (vista) cuadros.vigilarZona(vista->lista().viewport());
             vigilando = true;
         }
         return a;
+    }
+
+    void diagnostico(const Apertura& a) {
+        auto* panel = control.panel();
+        const auto activa = estado.plataforma().escritorio().ventanaActiva();
+        auto* foco = QApplication::focusWidget();
+        std::fprintf(stderr,
+                     "bench_panel: visible=%d teclado=%.1f cuadro=%.1f activa=%d foco=%s "
+                     "foco_x=%#x panel=%#llx activa_ewmh=%#llx\n",
+                     control.visible(), a.teclado, a.cuadro, panel && panel->isActiveWindow(),
+                     foco ? foco->metaObject()->className() : "-", teclas.foco(),
+                     panel ? static_cast<unsigned long long>(panel->winId()) : 0ULL,
+                     activa ? static_cast<unsigned long long>(activa->id) : 0ULL);
     }
 
     bool cerrar() {
@@ -143,18 +161,36 @@ public:
     // Una tecla en la búsqueda: ms hasta el cuadro que repinta la lista con el resultado.
     double teclear(std::uint32_t keysym, const QString& esperada) {
         const auto antes = cuadros.cuantos();
+        int cambios = 0;
+        double busqueda = -1, lista = -1;
+        const auto conexion = QObject::connect(&estado, &rebisco::EstadoApp::cambioRecortes, [&] {
+            ++cambios;
+            lista = ahora();
+            if (std::getenv("REBISCO_BENCH_TRAZA")) std::fprintf(stderr, "lista %.2f\n", lista);
+        });
+        const auto otra = QObject::connect(&estado, &rebisco::EstadoApp::cambioBusqueda,
+                                           [&] { busqueda = ahora(); });
         const double t0 = ahora();
+        if (std::getenv("REBISCO_BENCH_TRAZA")) std::fprintf(stderr, "tecla %.2f\n", t0);
         teclas.pulsar({keysym});
         double fin = -1;
         hasta([&] {
             if (estado.busqueda() != esperada) return false;
             auto* vista = control.panel()->findChild<rebisco::VistaHistorial*>();
-            const bool listaOculta = !vista->lista().isVisible();
-            if (cuadros.cuantos() > antes && (cuadros.ultimo().pintoLaZona || listaOculta) &&
-                cuadros.ultimo().inicio >= t0)
+            // Si la lista no cambió, basta con el cuadro que pinta el campo.
+            const bool sinLista = !vista->lista().isVisible() || cambios == 0;
+            if (cuadros.cuantos() > antes && cuadros.ultimo().pintoAlgo &&
+                (cuadros.ultimo().pintoLaZona || sinLista) && cuadros.ultimo().inicio >= t0)
                 fin = cuadros.ultimo().fin - t0;
             return fin >= 0;
         });
+        QObject::disconnect(conexion);
+        QObject::disconnect(otra);
+        if (fin >= 0 && busqueda >= 0) {
+            hastaBusqueda.push_back(busqueda - t0);
+            if (lista >= 0) hastaLista.push_back(lista - busqueda);
+            cuadroTecla.push_back(cuadros.ultimo().fin - cuadros.ultimo().inicio);
+        }
         return fin;
     }
 
@@ -185,6 +221,10 @@ public:
     }
 
     TeclasXTest teclas;
+    double pausaMs = 300;
+    // El reparto de cada tecla: hasta que el estado cambia la búsqueda, lo que tarda en
+    // tener la lista nueva (la consulta y el modelo), y el cuadro que la pinta.
+    std::vector<double> hastaBusqueda, hastaLista, cuadroTecla;
 
 private:
     rebisco::EstadoApp& estado;
@@ -211,8 +251,17 @@ int medir(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
 
+    // En otro proceso: lo que cuesta construirlo no debe quedar en la memoria que se mide.
     std::fputs("bench_panel: preparando el historial\n", stderr);
-    const auto recientes = prepararHistorial(datos, xdg, 100000);
+    QProcess preparacion;
+    preparacion.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    preparacion.start(QCoreApplication::applicationFilePath(),
+                      {QStringLiteral("--preparar"), QString::fromStdString(datos.string()),
+                       QString::fromStdString(xdg.string())});
+    if (!preparacion.waitForFinished(-1) || preparacion.exitCode() != 0) {
+        std::fputs("bench_panel: no se pudo preparar el historial\n", stderr);
+        return 1;
+    }
 
     auto plataforma = rebisco::Proceso::crearPlataforma();
     rebisco::PreferenciasEnMemoria preferencias;
@@ -223,8 +272,7 @@ int medir(int argc, char** argv) {
         .plataforma = *plataforma,
         .portapapeles = plataforma->general(),
         .preferencias = preferencias,
-        .entorno =
-            rebisco::Entorno{.modo = rebisco::ModoEjecucion::ensayo, .carpetaDatos = datos},
+        .entorno = rebisco::Entorno{.modo = rebisco::ModoEjecucion::ensayo, .carpetaDatos = datos},
     });
     estado->iniciar();
     if (estado->problemaAtajo()) {
@@ -248,8 +296,13 @@ int medir(int argc, char** argv) {
         imprimir("compositor", plataforma->escritorio().hayCompositor() ? 1 : 0);
         imprimir("recortes", static_cast<double>(estado->total()));
         imprimir("filas", static_cast<double>(estado->recortes().size()));
-        imprimir("filas_imagen", recientes.imagenes);
-        imprimir("filas_fijadas", recientes.fijados);
+        int imagenes = 0, fijados = 0;
+        for (const auto& r : estado->recortes()) {
+            imagenes += r.clase == nucleo::ClaseRecorte::imagen && r.miniatura;
+            fijados += r.fijado;
+        }
+        imprimir("filas_imagen", imagenes);
+        imprimir("filas_fijadas", fijados);
 
         // Aperturas y cierres: la primera crea el panel y se cuenta aparte.
         std::vector<double> total, cuadro, teclado;
@@ -300,6 +353,9 @@ int medir(int argc, char** argv) {
                 }
             }
             imprimir("tecla_busqueda", tecla);
+            imprimir("tecla_busqueda_entrega", m.hastaBusqueda);
+            imprimir("tecla_busqueda_consulta_y_modelo", m.hastaLista);
+            imprimir("tecla_busqueda_cuadro", m.cuadroTecla);
             imprimir("tecla_busqueda_perdidas", 70.0 - static_cast<double>(tecla.size()));
 
             // Desplazamiento con la rueda de arriba abajo de las 300 filas.
@@ -335,8 +391,21 @@ int medir(int argc, char** argv) {
 
 } // namespace
 
+// El historial en su carpeta y las entradas de escritorio en la suya.
+int preparar(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    prepararHistorial(argv[2], argv[3], 100000);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "--campo") return campo(argc, argv);
+    try {
+        if (argc > 3 && std::string(argv[1]) == "--preparar") return preparar(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_panel: %s\n", e.what());
+        return 1;
+    }
     try {
         return medir(argc, argv);
     } catch (const std::exception& e) {
