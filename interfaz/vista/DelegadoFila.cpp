@@ -128,6 +128,16 @@ QImage DelegadoFila::miniatura(const nucleo::Recorte& recorte) const {
     return imagen;
 }
 
+QStringList DelegadoFila::lineasDelTitulo(const nucleo::Recorte& recorte, const QFont& fuente,
+                                          qreal ancho) const {
+    const QString clave =
+        QString::number(recorte.id) + u':' + QString::number(ancho, 'g', 10) + u':' + fuente.key();
+    if (const auto* guardadas = titulos.object(clave)) return *guardadas;
+    auto lineas = lineasDe(Formato::titulo(recorte), fuente, ancho, 2);
+    titulos.insert(clave, new QStringList(lineas));
+    return lineas;
+}
+
 QString DelegadoFila::detalle(const nucleo::Recorte& recorte) const {
     QStringList partes;
     if (recorte.appNombre && !recorte.appNombre->empty())
@@ -170,7 +180,7 @@ DelegadoFila::Disposicion DelegadoFila::disponer(const nucleo::Recorte& recorte,
         d.tamanoMiniatura = tam;
         anchoTitulo = std::max<qreal>(0, ancho - tam.width() - antesDelTitulo);
     }
-    d.lineas = lineasDe(Formato::titulo(recorte), base, anchoTitulo, 2);
+    d.lineas = lineasDelTitulo(recorte, base, anchoTitulo);
     const qreal altoTitulo = std::max<qsizetype>(1, d.lineas.size()) * medidas.lineSpacing();
     const qreal altoArriba = imagen.isNull() ? altoTitulo : std::max(altoMiniatura, altoTitulo);
     const qreal altoContenido = altoArriba + entreLineas + pequena.height();

@@ -47,8 +47,15 @@ public:
     static constexpr qreal altoMiniatura = 48, anchoMiniatura = 200;
 
 private:
+    // Las líneas del título de ese recorte en ese ancho y esa fuente. El título de un id no
+    // cambia nunca; medirlo (QTextLayout) es lo más caro de disponer una fila, y la lista
+    // dispone todas sus filas cada vez que cambia.
+    QStringList lineasDelTitulo(const nucleo::Recorte& recorte, const QFont& fuente,
+                                qreal ancho) const;
+
     EstadoApp& estado;
     mutable QCache<qint64, QImage> miniaturas{40};
+    mutable QCache<QString, QStringList> titulos{2000};
 };
 
 } // namespace rebisco
