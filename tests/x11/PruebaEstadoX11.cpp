@@ -9,6 +9,8 @@
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QProcess>
+#include <QTimer>
 #include <QUrl>
 
 using namespace pruebas_x11;
@@ -172,6 +174,86 @@ TEST_F(EstadoX11, UnDuenoMudoNoCongelaElEstado) {
     auto copia = copiarConXclip(plataforma->general(), "UTF8_STRING", bytes("después del mudo"));
     ASSERT_TRUE(procesarHasta([&] { return estado->total() == 1; }));
     EXPECT_EQ(estado->recortes().front().vista, "después del mudo");
+}
+
+// Dueños de verdad (xclip) que se quitan la selección unos a otros, o que viven 50 ms.
+class Duenos {
+public:
+    ~Duenos() {
+        for (auto& p : vivos) {
+            p->kill();
+            p->waitForFinished(2000);
+        }
+    }
+    QProcess& copiar(const std::string& texto) {
+        auto& p = *vivos.emplace_back(std::make_unique<QProcess>());
+        p.setStandardOutputFile(QProcess::nullDevice());
+        p.setStandardErrorFile(QProcess::nullDevice());
+        p.start("xclip", {"-selection", "clipboard", "-quiet", "-i"});
+        p.waitForStarted(5000);
+        p.write(QByteArray::fromStdString(texto));
+        p.closeWriteChannel();
+        return p;
+    }
+
+private:
+    std::vector<std::unique_ptr<QProcess>> vivos;
+};
+
+TEST_F(EstadoX11, UnaRafagaDeCopiasSeGuardaEnteraYEnSuOrden) {
+    constexpr int copias = 20;
+    Duenos duenos;
+    for (int i = 0; i < copias; ++i) {
+        duenos.copiar("ráfaga " + std::to_string(i));
+        procesarHasta([] { return false; }, 100ms);
+    }
+    ASSERT_TRUE(procesarHasta([&] { return estado->total() == copias; }, 10s))
+        << estado->total() << " de " << copias;
+    for (int i = 0; i < copias; ++i)
+        EXPECT_EQ(estado->recortes()[static_cast<std::size_t>(i)].vista,
+                  "ráfaga " + std::to_string(copias - 1 - i));
+}
+
+TEST_F(EstadoX11, LaCopiaDeUnDuenoQueViveCincuentaMilisegundosSeGuarda) {
+    Duenos duenos;
+    for (int i = 0; i < 5; ++i) {
+        const auto texto = "breve " + std::to_string(i);
+        auto& dueno = duenos.copiar(texto);
+        procesarHasta([] { return false; }, 50ms);
+        dueno.kill();
+        EXPECT_TRUE(procesarHasta(
+            [&] {
+                return !estado->recortes().empty() && estado->recortes().front().vista == texto;
+            },
+            3s))
+            << texto;
+    }
+}
+
+// Mientras se espera a un dueño que tarda en dar su imagen (hasta 1 s), el hilo principal
+// sigue atendiendo eventos: entre dos vueltas de un temporizador de 1 ms nunca pasa ni un
+// tercio de esa espera.
+TEST_F(EstadoX11, EsperarAUnDuenoLentoNoParaElBucleDeEventos) {
+    using Reloj = std::chrono::steady_clock;
+    Reloj::duration hueco{};
+    auto anterior = Reloj::now();
+    QTimer latido;
+    QObject::connect(&latido, &QTimer::timeout, [&] {
+        const auto ahora = Reloj::now();
+        hueco = std::max(hueco, ahora - anterior);
+        anterior = ahora;
+    });
+    latido.start(1);
+    DuenoXcb lento({{.destino = "image/png", .datos = bytes("no llega"), .retraso = 5s}});
+    const auto pidioLaImagen = [&] {
+        const auto p = lento.pedidos();
+        return std::find(p.begin(), p.end(), "image/png") != p.end();
+    };
+    ASSERT_TRUE(procesarHasta(pidioLaImagen, 5s)) << "nadie le pidió la imagen";
+    procesarHasta([] { return false; }, 1200ms);
+    latido.stop();
+    EXPECT_LT(hueco, std::chrono::milliseconds(330));
+    EXPECT_EQ(estado->total(), 0);
 }
 
 } // namespace
