@@ -65,6 +65,16 @@ void EstadoApp::iniciar() {
 
     vigilante = std::make_unique<Vigilante>(dep.portapapeles, [this] { alCambiarPortapapeles(); });
     vigilante->iniciar(dep.tiempos.vigilancia);
+    dep.portapapeles.ponerRelevo({
+        .aceptarEntrega =
+            [estado = QPointer(this)](plataforma::Contenido c) {
+                return estado && estado->aceptarEntrega(c);
+            },
+        .alIrseElDueno =
+            [estado = QPointer(this)](plataforma::Contenido c) {
+                if (estado) estado->alIrseElDueno(c);
+            },
+    });
 
     if (!dep.entorno.sinActividad)
         actividad = dep.plataforma.escritorio().empezarActividad("Vigilar el portapapeles");
@@ -76,6 +86,7 @@ void EstadoApp::iniciar() {
 }
 
 void EstadoApp::cerrar() {
+    dep.portapapeles.ponerRelevo({});
     if (vigilante) vigilante->detener();
     limpieza.stop();
     reintentoAlmacen.stop();

@@ -15,6 +15,10 @@ void EstadoApp::alCambiarPortapapeles() {
 
     auto opciones = Preferencias::opcionesCaptura(dep.preferencias);
     auto tipos = Lector::tipos(dep.portapapeles);
+    const auto contenido = dep.portapapeles.contenidoConsultado();
+    // Un contenido reconocible sustituye al capturado, se capture o no; sin dueño (el que
+    // se fue y aún no se ha relevado) no cambia nada.
+    if (contenido != 0) capturado.reset();
     std::optional<plataforma::AppEnFrente> origen;
     if (!dep.entorno.esPrueba()) origen = dep.plataforma.escritorio().appEnPrimerPlano();
     auto appId = origen ? origen->id : std::nullopt;
@@ -31,7 +35,8 @@ void EstadoApp::alCambiarPortapapeles() {
     auto* nuevo = std::get_if<nucleo::RecorteNuevo>(&resultado);
     if (!nuevo) return;
     auto guardar = [&] {
-        almacen->guardar(*nuevo, dep.reloj());
+        const auto guardado = almacen->guardar(*nuevo, dep.reloj());
+        if (contenido != 0) capturado = Capturado{contenido, guardado.id};
         almacen->aplicarRetencion(Preferencias::politica(dep.preferencias), dep.reloj());
     };
     try {

@@ -91,6 +91,10 @@ public:
     void ponerPausa(bool pausa);
     void quitarAviso();
 
+    // El relevo del dueño que se va: solo de lo que se capturó, nunca en pausa.
+    bool aceptarEntrega(plataforma::Contenido contenido);
+    void alIrseElDueno(plataforma::Contenido contenido);
+
     // Acciones sobre el historial.
     void recargar(bool conservarSeleccion);
     void buscar(const QString& texto, bool desdeElCampo);
@@ -179,6 +183,8 @@ private:
     void avisar(const QString& texto);
     void actualizarAcceso();
     bool copiarAlPortapapeles(const nucleo::Recorte& recorte, bool soloTexto);
+    // Lo que ya no está en el historial no se releva ni se sigue sirviendo.
+    void olvidarLoBorrado();
 
     // Solo avisa a los observadores cuando el valor cambia de verdad.
     template <typename T>
@@ -198,6 +204,19 @@ private:
     QTimer borradoDelAviso;
     QTimer pegado;
     AtajoGlobal atajo;
+
+    // El último contenido capturado y su recorte; y el recorte que se sirve tras un relevo,
+    // mientras el portapapeles siga en el cambio que dejó la escritura.
+    struct Capturado {
+        plataforma::Contenido contenido = 0;
+        std::int64_t id = 0;
+    };
+    std::optional<Capturado> capturado;
+    struct Servido {
+        std::int64_t id = 0;
+        std::int64_t cambio = 0;
+    };
+    std::optional<Servido> servido;
 
     ListaRecortes recortes_;
     ListaRecortes recientes_;

@@ -32,6 +32,8 @@ public:
     void iniciar(std::chrono::milliseconds cada = intervalo);
     void detener();
     void ignorarCambioActual();
+    // Mira ya, sin esperar al temporizador: el mismo tic, fuera de su hora.
+    void revisar() { tic(); }
     bool activo() const { return temporizador.isActive(); }
 
 private:
