@@ -123,6 +123,7 @@ void EstadoApp::eliminar(const nucleo::Recorte& recorte) {
             avisar(localizable("No se pudo borrar el recorte: ") +
                    QString::fromStdString(error.description()));
     }
+    olvidarLoBorrado();
     recargar(true);
     if (indice && !recortes_.empty())
         ponerSeleccion(recortes_[std::min(*indice, recortes_.size() - 1)].id);
@@ -149,6 +150,7 @@ void EstadoApp::borrarHistorial(bool conservarFijados) {
             avisar(localizable("No se pudo borrar el historial: ") +
                    QString::fromStdString(error.description()));
     }
+    olvidarLoBorrado();
     recargar(false);
 }
 

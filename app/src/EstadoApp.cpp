@@ -69,6 +69,16 @@ void EstadoApp::iniciar() {
         if (auto pedido = pedidoDeLectura()) lector->pedir(std::move(*pedido));
     });
     vigilante->iniciar(dep.tiempos.vigilancia);
+    dep.portapapeles.ponerRelevo({
+        .aceptarEntrega =
+            [estado = QPointer(this)](plataforma::Contenido c) {
+                return estado && estado->aceptarEntrega(c);
+            },
+        .alIrseElDueno =
+            [estado = QPointer(this)](plataforma::Contenido c) {
+                if (estado) estado->alIrseElDueno(c);
+            },
+    });
 
     if (!dep.entorno.sinActividad)
         actividad = dep.plataforma.escritorio().empezarActividad("Vigilar el portapapeles");
@@ -80,6 +90,7 @@ void EstadoApp::iniciar() {
 }
 
 void EstadoApp::cerrar() {
+    dep.portapapeles.ponerRelevo({});
     if (vigilante) vigilante->detener();
     // Espera a la lectura en curso, que tiene su plazo, y no guarda lo que traiga.
     lector.reset();

@@ -31,12 +31,18 @@ std::optional<Lector::Pedido> EstadoApp::pedidoDeLectura() {
 void EstadoApp::alLeer(Lector::Leido leido) {
     actualizarAcceso();
     // Lo leído mientras se ponía la pausa o se cerraba el historial no se guarda.
-    if (!almacen || pausado_ || !leido.resultado) return;
+    if (!almacen || pausado_) return;
+    const auto contenido = leido.contenido;
+    // Un contenido reconocible sustituye al capturado, se capture o no; sin dueño (el que
+    // se fue y aún no se ha relevado) no cambia nada.
+    if (contenido != 0) capturado.reset();
+    if (!leido.resultado) return;
     auto& resultado = *leido.resultado;
     auto* nuevo = std::get_if<nucleo::RecorteNuevo>(&resultado);
     if (!nuevo) return;
     auto guardar = [&] {
-        almacen->guardar(*nuevo, dep.reloj());
+        const auto guardado = almacen->guardar(*nuevo, dep.reloj());
+        if (contenido != 0) capturado = Capturado{contenido, guardado.id};
         almacen->aplicarRetencion(Preferencias::politica(dep.preferencias), dep.reloj());
     };
     try {

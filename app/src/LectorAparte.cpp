@@ -37,22 +37,37 @@ void LectorAparte::lanzar(Lector::Pedido pedido) {
     // El destructor espera al hilo antes de que el objeto muera: mientras la lectura corre,
     // yo es válido. Lo que quede en cola al destruirlo, Qt lo descarta.
     auto* yo = this;
-    auto* p = &portapapeles;
     const auto deTurno = turno;
-    QMetaObject::invokeMethod(trabajador, [yo, p, pedido = std::move(pedido), deTurno] {
-        auto leido = Lector::leerEInterpretar(*p, pedido);
-        QMetaObject::invokeMethod(
-            yo,
-            [yo, leido = std::move(leido), deTurno]() mutable {
-                yo->alTerminar(std::move(leido), deTurno);
-            },
-            Qt::QueuedConnection);
+    QMetaObject::invokeMethod(trabajador, [yo, pedido = std::move(pedido), deTurno] {
+        auto leido = Lector::leerEInterpretar(yo->portapapeles, pedido);
+        {
+            std::lock_guard l(yo->cerrojo);
+            yo->listo.emplace(std::move(leido), deTurno);
+        }
+        yo->terminado.notify_all();
+        QMetaObject::invokeMethod(yo, &LectorAparte::recoger, Qt::QueuedConnection);
     });
 }
 
-void LectorAparte::alTerminar(Lector::Leido leido, std::uint64_t deTurno) {
+void LectorAparte::esperar() {
+    if (!enCurso) return;
+    {
+        std::unique_lock l(cerrojo);
+        terminado.wait(l, [this] { return listo.has_value(); });
+    }
+    recoger();
+}
+
+void LectorAparte::recoger() {
+    std::optional<std::pair<Lector::Leido, std::uint64_t>> hecho;
+    {
+        std::lock_guard l(cerrojo);
+        hecho.swap(listo);
+    }
+    // Ya lo recogió esperar(): esta llamada en cola llega tarde y no hace nada.
+    if (!hecho) return;
     enCurso = false;
-    if (deTurno == turno) entrega(std::move(leido));
+    if (hecho->second == turno) entrega(std::move(hecho->first));
     // La entrega pudo cancelar o pedir otra lectura.
     if (!enCurso && pendiente) {
         auto siguiente = std::move(*pendiente);

@@ -54,6 +54,13 @@ void Vigilante::ignorarCambioActual() {
     ultimoCambio = portapapeles.contadorCambios();
 }
 
+void Vigilante::revisar(const std::function<void()>& alCambiarAhora) {
+    auto cambio = portapapeles.contadorCambios();
+    if (!activo_ || cambio == ultimoCambio) return;
+    ultimoCambio = cambio;
+    alCambiarAhora();
+}
+
 void Vigilante::tic() {
     Q_ASSERT(QThread::currentThread() == thread());
     if (!activo_) return;
@@ -96,12 +103,16 @@ nucleo::LecturaPortapapeles leer(plataforma::Portapapeles& portapapeles,
 }
 
 Leido leerEInterpretar(plataforma::Portapapeles& portapapeles, const Pedido& pedido) {
+    // Un hilo que vuelve a mirar: lo que vio antes ya no ata a sus lecturas.
+    portapapeles.contadorCambios();
     const auto lista = tipos(portapapeles);
-    if (nucleo::Captura::motivoParaNoLeer(lista, pedido.appId, pedido.opciones)) return {};
+    Leido leido{.contenido = portapapeles.contenidoConsultado()};
+    if (nucleo::Captura::motivoParaNoLeer(lista, pedido.appId, pedido.opciones)) return leido;
     auto lectura = leer(portapapeles, lista, pedido.opciones.guardarImagenes);
     lectura.appId = pedido.appId;
     lectura.appNombre = pedido.appNombre;
-    return {nucleo::Captura::interpretar(lectura, pedido.opciones)};
+    leido.resultado = nucleo::Captura::interpretar(lectura, pedido.opciones);
+    return leido;
 }
 
 } // namespace Lector

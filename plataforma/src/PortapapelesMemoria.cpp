@@ -26,6 +26,7 @@ std::int64_t PortapapelesMemoria::contadorCambios() {
 
 std::optional<std::vector<std::string>> PortapapelesMemoria::tipos() {
     std::lock_guard l(cerrojo);
+    consultado = hayContenido ? actual : 0;
     if (!hayContenido) return std::nullopt;
     std::vector<std::string> lista;
     for (const auto& pieza : contenido)
@@ -74,6 +75,7 @@ void PortapapelesMemoria::vaciar() {
     listaArchivos.clear();
     anunciados.clear();
     hayContenido = false;
+    actual = 0;
     ++contador;
 }
 
@@ -95,7 +97,7 @@ bool PortapapelesMemoria::escribirArchivos(const std::vector<std::filesystem::pa
     listaArchivos = rutas;
     anunciados.clear();
     hayContenido = true;
-    ++contador;
+    actual = static_cast<Contenido>(++contador);
     return true;
 }
 
@@ -107,7 +109,7 @@ bool PortapapelesMemoria::escribirPiezas(const std::vector<Pieza>& piezas) {
     listaArchivos.clear();
     anunciados.clear();
     hayContenido = true;
-    ++contador;
+    actual = static_cast<Contenido>(++contador);
     return true;
 }
 
@@ -122,6 +124,7 @@ void PortapapelesMemoria::reiniciarServidor() {
     listaArchivos.clear();
     anunciados.clear();
     hayContenido = false;
+    actual = 0;
     contador = 0;
 }
 
@@ -138,7 +141,67 @@ void PortapapelesMemoria::rechazarTipo(const std::string& tipo) {
 void PortapapelesMemoria::anunciar(const std::vector<std::string>& tipos) {
     std::lock_guard l(cerrojo);
     anunciados = tipos;
+    if (!hayContenido) actual = static_cast<Contenido>(contador);
     hayContenido = true;
+}
+
+Contenido PortapapelesMemoria::contenidoConsultado() {
+    std::lock_guard l(cerrojo);
+    return consultado;
+}
+
+void PortapapelesMemoria::ponerRelevo(Relevo nuevo) {
+    std::lock_guard l(cerrojo);
+    relevo = std::make_shared<const Relevo>(std::move(nuevo));
+}
+
+bool PortapapelesMemoria::irseElDueno(bool entregar) {
+    std::shared_ptr<const Relevo> quien;
+    Contenido deQuien = 0;
+    {
+        std::lock_guard l(cerrojo);
+        if (!hayContenido) return false;
+        quien = relevo;
+        deQuien = actual;
+    }
+    // Las llamadas al relevo van sin el cerrojo: quien acepta puede leer el portapapeles.
+    bool aceptada = entregar && quien->aceptarEntrega && quien->aceptarEntrega(deQuien);
+    {
+        std::lock_guard l(cerrojo);
+        // Otro dueño pudo tomarlo mientras se decidía: entonces no hay nada que entregar.
+        aceptada = aceptada && hayContenido && actual == deQuien;
+        if (aceptada) {
+            entregado = Entregado{deQuien, contenido, listaArchivos};
+            for (const auto& pieza : contenido)
+                leidos.push_back(pieza.tipo);
+        }
+        if (actual == deQuien) {
+            contenido.clear();
+            listaArchivos.clear();
+            anunciados.clear();
+            hayContenido = false;
+            actual = 0;
+            ++contador;
+        }
+    }
+    if (quien->alIrseElDueno) quien->alIrseElDueno(deQuien);
+    return aceptada;
+}
+
+bool PortapapelesMemoria::escribirEntregado(Contenido deQuien) {
+    std::lock_guard l(cerrojo);
+    if (!entregado || entregado->contenido != deQuien || deQuien == 0) return false;
+    contenido = entregado->piezas;
+    listaArchivos = entregado->archivos;
+    anunciados.clear();
+    hayContenido = true;
+    actual = static_cast<Contenido>(++contador);
+    return true;
+}
+
+void PortapapelesMemoria::olvidarEntregado() {
+    std::lock_guard l(cerrojo);
+    entregado.reset();
 }
 
 std::vector<Pieza> PortapapelesMemoria::piezas() {

@@ -105,6 +105,84 @@ xcb_window_t duenoActual() {
     return dueno;
 }
 
+xcb_window_t duenoDe(const std::string& seleccion) {
+    auto* c = conexionPrueba();
+    auto* r = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atomoPrueba(seleccion)),
+                                            nullptr);
+    const xcb_window_t dueno = r ? r->owner : XCB_NONE;
+    std::free(r);
+    return dueno;
+}
+
+std::optional<bool> pedirGuardar(std::chrono::milliseconds plazo) {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    std::optional<bool> respuesta;
+    if (!xcb_connection_has_error(c)) {
+        const xcb_screen_t* pantalla = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        const xcb_window_t ventana = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, ventana, pantalla->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, pantalla->root_visual, 0, nullptr);
+        // Como Qt: sin la propiedad, el gestor guarda todo lo que se anuncia.
+        xcb_convert_selection(c, ventana, atomoPrueba("CLIPBOARD_MANAGER"),
+                              atomoPrueba("SAVE_TARGETS"), atomoPrueba("REBISCO_ENTREGA"),
+                              XCB_CURRENT_TIME);
+        xcb_flush(c);
+        procesarHasta(
+            [&] {
+                while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
+                    if ((e->response_type & 0x7F) == XCB_SELECTION_NOTIFY)
+                        respuesta = reinterpret_cast<xcb_selection_notify_event_t*>(e)->property !=
+                                    XCB_NONE;
+                    std::free(e);
+                }
+                return respuesta.has_value();
+            },
+            plazo);
+    }
+    xcb_disconnect(c);
+    return respuesta;
+}
+
+AppQueCopia::AppQueCopia(const QString& programa, const QStringList& argumentos) {
+    proceso.setStandardErrorFile(QProcess::nullDevice());
+    proceso.start(programa, argumentos);
+}
+
+AppQueCopia::~AppQueCopia() {
+    if (proceso.state() == QProcess::NotRunning) return;
+    proceso.kill();
+    proceso.waitForFinished(5000);
+}
+
+bool AppQueCopia::copiado() {
+    const bool listo = procesarHasta([&] { return proceso.canReadLine(); }, 10s) &&
+                       proceso.readLine().trimmed() == "copiado";
+    if (!listo) return false;
+    ventana = duenoActual();
+    return sincronizarConQt();
+}
+
+int AppQueCopia::salir() {
+    proceso.write("sal\n");
+    const bool acabo = procesarHasta([&] { return proceso.state() == QProcess::NotRunning; }, 10s);
+    if (!acabo) return -1;
+    return proceso.exitStatus() == QProcess::NormalExit ? proceso.exitCode() : -1;
+}
+
+OtroGestor::OtroGestor() {
+    conexion = xcb_connect(nullptr, nullptr);
+    const xcb_screen_t* pantalla = xcb_setup_roots_iterator(xcb_get_setup(conexion)).data;
+    ventana = xcb_generate_id(conexion);
+    xcb_create_window(conexion, XCB_COPY_FROM_PARENT, ventana, pantalla->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, pantalla->root_visual, 0, nullptr);
+    xcb_set_selection_owner(conexion, ventana, atomoPrueba("CLIPBOARD_MANAGER"), XCB_CURRENT_TIME);
+    std::free(xcb_get_input_focus_reply(conexion, xcb_get_input_focus(conexion), nullptr));
+}
+
+OtroGestor::~OtroGestor() {
+    xcb_disconnect(conexion);
+}
+
 bool esperarDueno(const std::function<bool(xcb_window_t)>& condicion) {
     const bool visto = procesarHasta([&] { return condicion(duenoActual()); });
     return sincronizarConQt() && visto;

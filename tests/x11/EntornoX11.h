@@ -131,6 +131,45 @@ private:
     std::string contenido;
 };
 
+// El dueño de una selección cualquiera según el servidor.
+xcb_window_t duenoDe(const std::string& seleccion);
+
+// Lo que hace una aplicación que sale: pide al gestor (CLIPBOARD_MANAGER) que guarde CLIPBOARD
+// y espera, con el bucle de Qt vivo, su respuesta: true si aceptó, false si lo rechazó,
+// ausente si no contestó nadie.
+std::optional<bool> pedirGuardar(std::chrono::milliseconds plazo = 5s);
+
+// Una aplicación Qt (CopiaYSale.cpp) que copia y, cuando se le pide, sale normalmente.
+class AppQueCopia {
+public:
+    AppQueCopia(const QString& programa, const QStringList& argumentos);
+    ~AppQueCopia();
+    AppQueCopia(const AppQueCopia&) = delete;
+    AppQueCopia& operator=(const AppQueCopia&) = delete;
+
+    // Ya es el dueño de CLIPBOARD y Qt lo sabe.
+    bool copiado();
+    // Sale y espera, con el bucle de Qt vivo, a que termine; su estado de salida.
+    int salir();
+    xcb_window_t ventana = XCB_NONE;
+
+private:
+    QProcess proceso;
+};
+
+// Otro gestor del portapapeles: tiene CLIPBOARD_MANAGER y no contesta a nada.
+class OtroGestor {
+public:
+    OtroGestor();
+    ~OtroGestor();
+    OtroGestor(const OtroGestor&) = delete;
+    OtroGestor& operator=(const OtroGestor&) = delete;
+    xcb_window_t ventana = XCB_NONE;
+
+private:
+    xcb_connection_t* conexion = nullptr;
+};
+
 // Un dueño de CLIPBOARD con su propia conexión: ofrece destinos y anota lo que le piden.
 class DuenoXcb {
 public:

@@ -93,6 +93,10 @@ public:
     void ponerPausa(bool pausa);
     void quitarAviso();
 
+    // El relevo del dueño que se va: solo de lo que se capturó, nunca en pausa.
+    bool aceptarEntrega(plataforma::Contenido contenido);
+    void alIrseElDueno(plataforma::Contenido contenido);
+
     // Acciones sobre el historial.
     void recargar(bool conservarSeleccion);
     void buscar(const QString& texto, bool desdeElCampo);
@@ -185,6 +189,10 @@ private:
     // pausa, sin acceso).
     std::optional<Lector::Pedido> pedidoDeLectura();
     void alLeer(Lector::Leido leido);
+    // Si el contenido ya está capturado, esperando antes a la lectura en curso.
+    bool esperarLectura(plataforma::Contenido contenido);
+    // Lo que ya no está en el historial no se releva ni se sigue sirviendo.
+    void olvidarLoBorrado();
 
     // Solo avisa a los observadores cuando el valor cambia de verdad.
     template <typename T>
@@ -205,6 +213,19 @@ private:
     QTimer borradoDelAviso;
     QTimer pegado;
     AtajoGlobal atajo;
+
+    // El último contenido capturado y su recorte; y el recorte que se sirve tras un relevo,
+    // mientras el portapapeles siga en el cambio que dejó la escritura.
+    struct Capturado {
+        plataforma::Contenido contenido = 0;
+        std::int64_t id = 0;
+    };
+    std::optional<Capturado> capturado;
+    struct Servido {
+        std::int64_t id = 0;
+        std::int64_t cambio = 0;
+    };
+    std::optional<Servido> servido;
 
     ListaRecortes recortes_;
     ListaRecortes recientes_;

@@ -5,7 +5,9 @@
 #include <QObject>
 #include <QThread>
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 namespace rebisco {
@@ -27,10 +29,14 @@ public:
     // Olvida lo pendiente; lo que se esté leyendo se descarta al acabar.
     void cancelar();
     bool ocupado() const { return enCurso; }
+    // Espera a que acabe la lectura en curso y entrega su resultado ya, antes de volver (lo
+    // pendiente se lanza después, como siempre).
+    void esperar();
 
 private:
     void lanzar(Lector::Pedido pedido);
-    void alTerminar(Lector::Leido leido, std::uint64_t turno);
+    // Recoge el resultado que dejó el hilo lector, si hay uno.
+    void recoger();
 
     plataforma::Portapapeles& portapapeles;
     Entrega entrega;
@@ -40,6 +46,10 @@ private:
     bool enCurso = false;
     // Cada cancelación cambia de turno: un resultado de un turno anterior no se entrega.
     std::uint64_t turno = 0;
+    // Lo que deja el hilo lector para el principal.
+    std::mutex cerrojo;
+    std::condition_variable terminado;
+    std::optional<std::pair<Lector::Leido, std::uint64_t>> listo;
 };
 
 } // namespace rebisco

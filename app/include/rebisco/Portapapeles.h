@@ -35,6 +35,9 @@ public:
     void iniciar(std::chrono::milliseconds cada = intervalo);
     void detener();
     void ignorarCambioActual();
+    // Mira ya, sin esperar a un aviso ni al temporizador; si hay cambio, lo atiende con
+    // alCambiarAhora en lugar del dueño de siempre (que puede dejarlo para luego).
+    void revisar(const std::function<void()>& alCambiarAhora);
     bool activo() const { return activo_; }
 
 private:
@@ -66,6 +69,8 @@ struct Pedido {
 // remoto, lo de una app excluida).
 struct Leido {
     std::optional<nucleo::ResultadoCaptura> resultado;
+    // El contenido cuyos tipos se miraron (0 si no se reconoce).
+    plataforma::Contenido contenido = 0;
 };
 
 // Los tipos, las reglas que impiden leer, la lectura acotada y su interpretación (huella,

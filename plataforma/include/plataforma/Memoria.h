@@ -29,6 +29,10 @@ public:
     bool escribirArchivos(const std::vector<std::filesystem::path>& rutas) override;
     bool escribirPiezas(const std::vector<Pieza>& piezas) override;
     bool aceptaTipo(std::string_view tipo) override;
+    Contenido contenidoConsultado() override;
+    void ponerRelevo(Relevo relevo) override;
+    bool escribirEntregado(Contenido contenido) override;
+    void olvidarEntregado() override;
 
     // Lo que haría otra aplicación o el usuario.
     // Otro servidor de portapapeles: el contador vuelve a empezar y el contenido se pierde.
@@ -38,6 +42,10 @@ public:
     void rechazarTipo(const std::string& tipo);
     // Anuncia tipos sin contenido legible (marcas, tipos perezosos...).
     void anunciar(const std::vector<std::string>& tipos);
+
+    // El dueño del contenido actual se va y el portapapeles queda vacío. Con entregar, antes
+    // pide al gestor que lo guarde (el gestor lo lee entero); devuelve si se lo aceptó.
+    bool irseElDueno(bool entregar);
 
     // Contenido actual: piezas en orden y, si son archivos, sus rutas.
     std::vector<Pieza> piezas();
@@ -59,6 +67,16 @@ private:
     std::set<std::string> rechazados;
     std::vector<std::string> leidos;
     bool hayContenido = false;
+    // Cada escritura es un contenido nuevo: el contador con que se escribió.
+    Contenido actual = 0;
+    Contenido consultado = 0;
+    std::shared_ptr<const Relevo> relevo = std::make_shared<Relevo>();
+    struct Entregado {
+        Contenido contenido = 0;
+        std::vector<Pieza> piezas;
+        std::vector<std::filesystem::path> archivos;
+    };
+    std::optional<Entregado> entregado;
 };
 
 // Los portapapeles con nombre son del proceso: el mismo nombre da siempre el mismo.

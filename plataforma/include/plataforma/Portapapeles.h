@@ -20,6 +20,19 @@ struct Pieza {
     bool operator==(const Pieza&) const = default;
 };
 
+// Un contenido concreto del portapapeles (lo que copió un dueño, una vez), para reconocerlo
+// cuando su dueño se va; 0 es ninguno o uno que el backend no sabe distinguir.
+using Contenido = std::uint64_t;
+
+// Quien toma el relevo cuando el dueño de un contenido se va. Se llama en el hilo principal.
+struct Relevo {
+    // El dueño de este contenido quiere dejarlo al gestor del portapapeles antes de irse.
+    // true: el backend lee todo lo que ofrece y lo guarda; false: se rechaza sin leer nada.
+    std::function<bool(Contenido)> aceptarEntrega;
+    // El dueño de este contenido se fue (cerró o perdió su ventana): el portapapeles está vacío.
+    std::function<void(Contenido)> alIrseElDueno;
+};
+
 // Un portapapeles, el general o uno con nombre. Los tipos se nombran con los
 // identificadores del núcleo ("public.utf8-plain-text", "public.png"...); cada
 // backend los traduce a lo suyo.
@@ -57,6 +70,16 @@ public:
 
     // Si el backend aceptaría este tipo en una escritura de piezas.
     virtual bool aceptaTipo(std::string_view tipo) = 0;
+
+    // El contenido cuya lista dio la última llamada a tipos().
+    virtual Contenido contenidoConsultado() = 0;
+    // Sustituye al relevo anterior; uno vacío no acepta entregas ni avisa.
+    virtual void ponerRelevo(Relevo relevo) = 0;
+    // Escribe, como un cambio más, lo que el dueño de este contenido entregó antes de irse, con
+    // todos sus tipos; false si de ese contenido no se guardó nada.
+    virtual bool escribirEntregado(Contenido contenido) = 0;
+    // Lo entregado deja de guardarse (se borró su recorte o el historial).
+    virtual void olvidarEntregado() = 0;
 
     // Si el backend avisa de cada cambio en cuanto ocurre; si no, hay que mirar el contador.
     virtual bool avisaCambios() { return false; }

@@ -19,11 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Lo que se espera la primera respuesta de un dueño, y cada trozo INCR.
-constexpr auto plazoPeticion = 250ms;
-// Muchos dueños codifican la imagen al pedírsela (Qt tarda casi medio segundo con 12 MP):
-// la primera respuesta de un destino de imagen puede tardar más sin que el dueño esté mudo.
-constexpr auto plazoImagen = 1000ms;
 // Una transferencia entera, y todo lo que se espera a un dueño por un mismo contenido: ni
 // un dueño que contesta siempre justo antes del plazo congela más que esto.
 constexpr auto plazoTransferencia = 2000ms;
@@ -55,8 +50,11 @@ PortapapelesX11::PortapapelesX11(const char* pantalla, std::uint32_t baseQt,
     , mascaraQt(mascaraQt)
     , maquina(nombreDeMaquina())
     , seleccion(pantalla, plazoPeticion) {
-    // Qt avisa de los cambios de otros (XFixes) y de los nuestros (setMimeData).
+    // Qt avisa de los cambios de otros (XFixes) y de los nuestros (setMimeData). Con el
+    // contenido en nuestras manos, un aviso que no viene de una escritura nuestra es el tardío
+    // de un dueño anterior que se fue: lo que hay no cambió.
     QObject::connect(portapapeles, &QClipboard::dataChanged, contexto.get(), [this] {
+        if (!escribiendo && portapapeles->ownsClipboard()) return;
         contador.fetch_add(1, std::memory_order_relaxed);
         std::function<void()> avisar;
         {
@@ -65,6 +63,12 @@ PortapapelesX11::PortapapelesX11(const char* pantalla, std::uint32_t baseQt,
         }
         if (avisar) avisar();
     });
+    gestor = std::make_unique<GestorX11>(
+        pantalla, [this](const auto& pedidos) { return guardarEntrega(pedidos); });
+    cambios = std::make_unique<CambiosDeDueno>(
+        pantalla, std::vector<std::string>{"CLIPBOARD", "CLIPBOARD_MANAGER"},
+        [this](const CambioDeDueno& cambio) { alCambiarDueno(cambio); });
+    if (cambios->avisa()) gestor->tomarSiEstaLibre();
 }
 
 bool PortapapelesX11::avisaCambios() {
@@ -262,7 +266,9 @@ int PortapapelesX11::comportamientoAcceso() {
 
 bool PortapapelesX11::escribir(QMimeData* nuevos) {
     // Qt se queda con los datos y sirve las peticiones (también INCR) desde su bucle.
+    escribiendo = true;
     portapapeles->setMimeData(nuevos, QClipboard::Clipboard);
+    escribiendo = false;
     // ownsClipboard() no basta: el servidor ignora la petición de Qt si su hora es anterior
     // al último cambio de dueño, y Qt lo da por hecho igualmente. Si otro hilo está leyendo
     // (hasta 2,5 s), no se le espera: vale lo que dice Qt.

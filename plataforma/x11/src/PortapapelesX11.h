@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CambiosDeDueno.h"
+#include "GestorX11.h"
 #include "Seleccion.h"
 
 #include "plataforma/Portapapeles.h"
@@ -39,6 +41,13 @@ public:
     bool aceptaTipo(std::string_view tipo) override;
     bool avisaCambios() override;
     void alCambiar(std::function<void()> aviso) override;
+    Contenido contenidoConsultado() override;
+    void ponerRelevo(Relevo relevo) override;
+    bool escribirEntregado(Contenido contenido) override;
+    void olvidarEntregado() override;
+
+    // Si este proceso tiene CLIPBOARD_MANAGER (otro gestor puede tenerla).
+    bool esGestor() const;
 
     // Transferencias INCR completadas por la conexión propia.
     std::int64_t transferenciasIncrementales();
@@ -46,6 +55,12 @@ public:
     std::size_t atomosEnCache();
 
 private:
+    // Lo que se espera la primera respuesta de un dueño, y cada trozo INCR.
+    static constexpr std::chrono::milliseconds plazoPeticion{250};
+    // Muchos dueños codifican la imagen al pedírsela (Qt tarda casi medio segundo con 12 MP):
+    // la primera respuesta de un destino de imagen puede tardar más sin que el dueño esté mudo.
+    static constexpr std::chrono::milliseconds plazoImagen{1000};
+
     // Un contenido concreto: la ventana que lo ofrece, desde cuándo y en qué cambio de dueño
     // (sin XFixes, el contador de Qt).
     using Clave = Propietario;
@@ -70,6 +85,11 @@ private:
     template <typename Peticion> Respuesta conPresupuesto(const Clave& clave, Peticion peticion);
     std::optional<Leido> leer(std::string_view identificador);
     bool escribir(QMimeData* datos);
+    // El contenido de un propietario, o 0 si es de este proceso o no se sabe desde cuándo.
+    Contenido identidad(const Clave& clave) const;
+    void alCambiarDueno(const CambioDeDueno& cambio);
+    // SAVE_TARGETS: lee del dueño actual, si el relevo lo acepta, los destinos pedidos.
+    bool guardarEntrega(const std::optional<std::vector<std::string>>& pedidos);
 
     QClipboard* portapapeles;
     std::unique_ptr<QObject> contexto;
@@ -96,6 +116,17 @@ private:
     std::map<std::thread::id, Clave> consultadas;
     std::mutex cerrojoAviso;
     std::function<void()> aviso;
+
+    // Lo escribe este proceso: Qt avisa de ello antes de volver de setMimeData.
+    bool escribiendo = false;
+    std::shared_ptr<const Relevo> relevo = std::make_shared<Relevo>();
+    struct Entregado {
+        Contenido contenido = 0;
+        std::vector<Leido> piezas;
+    };
+    std::optional<Entregado> entregado;
+    std::unique_ptr<GestorX11> gestor;
+    std::unique_ptr<CambiosDeDueno> cambios;
 };
 
 } // namespace plataforma::x11
