@@ -22,6 +22,10 @@ bool EstadoApp::aceptarEntrega(plataforma::Contenido contenido) {
 }
 
 void EstadoApp::alIrseElDueno(plataforma::Contenido contenido) {
+    relevar(contenido, 3);
+}
+
+void EstadoApp::relevar(plataforma::Contenido contenido, int intentos) {
     if (!almacen || pausado_ || contenido == 0 || !esperarLectura(contenido)) return;
     const auto id = capturado->id;
     bool escrito = dep.portapapeles.escribirEntregado(contenido);
@@ -39,7 +43,17 @@ void EstadoApp::alIrseElDueno(plataforma::Contenido contenido) {
         escrito = Pegador::escribir(representaciones, false, dep.portapapeles);
     }
     if (vigilante) vigilante->ignorarCambioActual();
-    if (escrito) servido = Servido{id, dep.portapapeles.contadorCambios()};
+    if (escrito) {
+        servido = Servido{id, dep.portapapeles.contadorCambios()};
+        return;
+    }
+    // El servidor rechaza la escritura si la hora de Qt es anterior a la salida del dueño:
+    // se vuelve a probar cuando Qt ya la ha visto, mientras nadie más haya copiado.
+    if (--intentos <= 0) return;
+    const auto cambio = dep.portapapeles.contadorCambios();
+    QTimer::singleShot(80, this, [this, contenido, intentos, cambio] {
+        if (dep.portapapeles.contadorCambios() == cambio) relevar(contenido, intentos);
+    });
 }
 
 void EstadoApp::olvidarLoBorrado() {

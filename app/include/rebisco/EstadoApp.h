@@ -191,6 +191,7 @@ private:
     void alLeer(Lector::Leido leido);
     // Si el contenido ya está capturado, esperando antes a la lectura en curso.
     bool esperarLectura(plataforma::Contenido contenido);
+    void relevar(plataforma::Contenido contenido, int intentos);
     // Lo que ya no está en el historial no se releva ni se sigue sirviendo.
     void olvidarLoBorrado();
 

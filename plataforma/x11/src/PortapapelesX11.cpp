@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QObject>
 #include <QThread>
+#include <QWindow>
 
 #include <unistd.h>
 
@@ -275,7 +276,33 @@ bool PortapapelesX11::escribir(QMimeData* nuevos) {
     std::unique_lock l(cerrojo, std::try_to_lock);
     if (!l.owns_lock()) return portapapeles->ownsClipboard();
     const xcb_window_t dueno = seleccion.propietario().ventana;
-    return portapapeles->ownsClipboard() && dueno != XCB_NONE && (dueno & ~mascaraQt) == baseQt;
+    if (portapapeles->ownsClipboard() && dueno != XCB_NONE && (dueno & ~mascaraQt) == baseQt)
+        return true;
+    // Rechazada, Qt se cree dueño igualmente y callaría los avisos de los dueños siguientes
+    // (parecerían los tardíos de lo nuestro): se le quita lo que cree tener.
+    if (portapapeles->ownsClipboard()) {
+        escribiendo = true;
+        portapapeles->setMimeData(nullptr, QClipboard::Clipboard);
+        escribiendo = false;
+    }
+    avivarHoraDeQt();
+    return false;
+}
+
+void PortapapelesX11::avivarHoraDeQt() {
+    // Qt pone su hora con los eventos que recibe. Un cambio de propiedad en una ventana suya
+    // le trae la del servidor en la siguiente vuelta del bucle, y la próxima escritura ya no
+    // llega con una hora anterior a la del último cambio de dueño.
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->connection()) return;
+    if (!ventanaHora) {
+        ventanaHora = std::make_unique<QWindow>();
+        ventanaHora->create();
+    }
+    auto* c = x11->connection();
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, static_cast<xcb_window_t>(ventanaHora->winId()),
+                        XCB_ATOM_WM_COMMAND, XCB_ATOM_STRING, 8, 0, nullptr);
+    xcb_flush(c);
 }
 
 void PortapapelesX11::vaciar() {

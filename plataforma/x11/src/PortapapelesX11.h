@@ -17,6 +17,8 @@ class QClipboard;
 class QMimeData;
 class QObject;
 
+class QWindow;
+
 namespace plataforma::x11 {
 
 // CLIPBOARD a través de QClipboard para escribir y de una conexión xcb propia, con plazos,
@@ -85,6 +87,7 @@ private:
     template <typename Peticion> Respuesta conPresupuesto(const Clave& clave, Peticion peticion);
     std::optional<Leido> leer(std::string_view identificador);
     bool escribir(QMimeData* datos);
+    void avivarHoraDeQt();
     // El contenido de un propietario, o 0 si es de este proceso o no se sabe desde cuándo.
     Contenido identidad(const Clave& clave) const;
     void alCambiarDueno(const CambioDeDueno& cambio);
@@ -127,6 +130,7 @@ private:
     std::optional<Entregado> entregado;
     std::unique_ptr<GestorX11> gestor;
     std::unique_ptr<CambiosDeDueno> cambios;
+    std::unique_ptr<QWindow> ventanaHora;
 };
 
 } // namespace plataforma::x11
