@@ -18,6 +18,9 @@ void EstadoApp::alCambiarPortapapeles() {
     std::optional<plataforma::AppEnFrente> origen;
     if (!dep.entorno.esPrueba()) origen = dep.plataforma.escritorio().appEnPrimerPlano();
     auto appId = origen ? origen->id : std::nullopt;
+    if (origen)
+        for (const auto& otro : origen->otrosIds)
+            if (opciones.appsExcluidas.contains(otro)) return;
 
     // Lo confidencial, lo remoto y lo de apps excluidas no se llega a leer.
     if (nucleo::Captura::motivoParaNoLeer(tipos, appId, opciones)) return;

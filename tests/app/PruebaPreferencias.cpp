@@ -15,14 +15,13 @@ using pruebas::CarpetaTemporal;
 
 namespace {
 
-rebisco::PreferenciasEnMemoria conRegistrados() {
-    rebisco::PreferenciasEnMemoria p;
-    p.registrar(P::registrados());
-    return p;
-}
+// Un almacén en memoria con los valores registrados del programa.
+struct ConRegistrados : rebisco::PreferenciasEnMemoria {
+    ConRegistrados() { registrar(P::registrados()); }
+};
 
 TEST(Preferencias, ValoresPorDefecto) {
-    auto p = conRegistrados();
+    ConRegistrados p;
     EXPECT_EQ(P::opcionesCaptura(p), (nucleo::OpcionesCaptura{.ignorarConfidencial = true,
                                                               .appsExcluidas = {},
                                                               .guardarImagenes = true,
@@ -65,7 +64,7 @@ TEST(Preferencias, LimitesDerivados) {
         {{{P::limitarEspacio, QString("false")}}, 20'971'520, {500, std::nullopt, 524'288'000}},
     };
     for (const auto& caso : casos) {
-        auto p = conRegistrados();
+        ConRegistrados p;
         for (auto it = caso.puestos.begin(); it != caso.puestos.end(); ++it)
             p.set(it.key(), *it);
         SCOPED_TRACE(caso.puestos.firstKey().toStdString());
@@ -94,14 +93,14 @@ TEST(Preferencias, Lineas) {
 }
 
 TEST(Preferencias, ExcluidasSonUnConjuntoDeLineas) {
-    auto p = conRegistrados();
+    ConRegistrados p;
     p.set(P::appsExcluidas, QString("  org.gnome.Nautilus \n\n\torg.keepassxc.KeePassXC\r\n"));
     EXPECT_EQ(P::opcionesCaptura(p).appsExcluidas,
               (std::set<std::string>{"org.gnome.Nautilus", "org.keepassxc.KeePassXC"}));
 }
 
 TEST(PreferenciasEnMemoria, TiposSinConversionYDefectoQueReaparece) {
-    auto p = conRegistrados();
+    ConRegistrados p;
     p.set(P::maximoRecortes, 42);
     EXPECT_EQ(p.integer(P::maximoRecortes), 42);
     p.removeObject(P::maximoRecortes);
