@@ -77,7 +77,9 @@ AjustesHistorial::AjustesHistorial(EstadoApp& estado, QWidget* padre)
     {
         // El papel destructivo: el texto en rojo.
         QPalette p = borrar_->palette();
-        p.setColor(QPalette::ButtonText, QColor(0xd7, 0x2c, 0x2c));
+        const bool oscura = p.color(QPalette::Window).lightness() < 128;
+        p.setColor(QPalette::ButtonText,
+                   oscura ? QColor(0xff, 0x6b, 0x61) : QColor(0xc9, 0x25, 0x1d));
         borrar_->setPalette(p);
     }
     auto* filaBorrar = new QWidget;

@@ -83,6 +83,8 @@ AjustesPrivacidad::AjustesPrivacidad(EstadoApp& estado, QWidget* padre)
     pila->addWidget(ninguna_);
     anadir_ = new QPushButton(localizable("Añadir app…"));
     quitar_ = new QPushButton(localizable("Quitar"));
+    for (auto* boton : {anadir_, quitar_})
+        boton->setMinimumWidth(boton->sizeHint().width() + 16);
     auto* botones = new QHBoxLayout;
     botones->addWidget(anadir_);
     botones->addWidget(quitar_);

@@ -61,6 +61,9 @@ CampoNumero::CampoNumero(AlmacenPreferencias& preferencias, const char* clave,
 
     auto* etiqueta = new QLabel(unidad);
     Estilo::ponerTexto(*etiqueta, etiqueta->font(), Estilo::secundario(etiqueta->palette()));
+    // Un ancho común para las unidades: los campos de una sección quedan en columna.
+    etiqueta->setMinimumWidth(
+        etiqueta->fontMetrics().horizontalAdvance(QStringLiteral("recortes")));
     fila->addWidget(etiqueta, 0, Qt::AlignVCenter);
 
     connect(texto_, &QLineEdit::editingFinished, this, &CampoNumero::alTerminarDeEditar);

@@ -270,6 +270,14 @@ std::vector<std::string> argumentosDeOrden(std::string_view orden) {
     bool hayArgumento = false, entreComillas = false;
     for (std::size_t i = 0; i < orden.size(); ++i) {
         const char c = orden[i];
+        if (c == '%' && i + 1 < orden.size()) {
+            // %% es un %; los demás códigos los rellena el lanzador: aquí no cuentan.
+            if (orden[++i] == '%') {
+                actual += '%';
+                hayArgumento = true;
+            }
+            continue;
+        }
         if (entreComillas) {
             if (c == '"') {
                 entreComillas = false;
@@ -287,12 +295,6 @@ std::vector<std::string> argumentosDeOrden(std::string_view orden) {
             hayArgumento = false;
         } else if (c == '"') {
             entreComillas = hayArgumento = true;
-        } else if (c == '%' && i + 1 < orden.size()) {
-            // %% es un %; los demás códigos los rellena el lanzador: aquí no cuentan.
-            if (orden[++i] == '%') {
-                actual += '%';
-                hayArgumento = true;
-            }
         } else {
             actual += c;
             hayArgumento = true;
