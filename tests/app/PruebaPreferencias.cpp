@@ -3,6 +3,7 @@
 #include <rebisco/Preferencias.h>
 
 #include <QFile>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -219,3 +220,40 @@ TEST(PreferenciasEnArchivo, UnValorNoValidoCuentaComoAusente) {
 }
 
 } // namespace
+
+namespace {
+
+// Cada almacén anuncia solo las claves cuyo valor efectivo cambió.
+template <typename Almacen> void compruebaAnuncios(Almacen& p) {
+    QStringList anunciadas;
+    QObject::connect(&p, &rebisco::AlmacenPreferencias::cambio,
+                     [&](const QString& clave) { anunciadas << clave; });
+    p.set(P::maximoRecortes, 450);
+    p.set(P::maximoRecortes, 450);             // lo mismo otra vez
+    p.set(P::limitarCantidad, true);           // ya valía eso por defecto
+    p.set(P::maximoDias, QStringLiteral("5")); // no vale para la clave: sigue el registrado
+    p.set(P::megasTotales, 0);                 // por debajo del mínimo: tampoco
+    p.set(P::pausado, true);
+    p.removeObject(P::maximoRecortes); // vuelve el registrado, 500
+    p.removeObject(P::maximoRecortes);
+    p.set(P::pausado, QVariant()); // borrar con un inválido
+    EXPECT_EQ(anunciadas,
+              (QStringList{P::maximoRecortes, P::pausado, P::maximoRecortes, P::pausado}));
+    anunciadas.clear();
+    p.registrar({{P::megasMaximos, 30}, {P::maximoDias, 30}});
+    EXPECT_EQ(anunciadas, QStringList{P::megasMaximos});
+}
+
+} // namespace
+
+TEST(Preferencias, EnMemoriaAnunciaCadaClaveQueCambia) {
+    ConRegistrados p;
+    compruebaAnuncios(p);
+}
+
+TEST(PreferenciasEnArchivo, AnunciaCadaClaveQueCambia) {
+    CarpetaTemporal carpeta;
+    rebisco::PreferenciasEnArchivo p(carpeta / "preferencias.json");
+    p.registrar(P::registrados());
+    compruebaAnuncios(p);
+}

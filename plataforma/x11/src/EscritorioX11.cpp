@@ -171,17 +171,15 @@ std::optional<AppEnFrente> EscritorioX11::appEnPrimerPlano() {
     // El identificador es el de la entrada de escritorio, el mismo que guarda quien elige
     // aplicaciones instaladas. Sin entrada: el de GTK o KDE, si no la clase de WM_CLASS tal
     // cual (lo estable, lo que nombra StartupWMClass), o la instancia si falta.
+    std::optional<std::string> propio;
+    for (const auto& c : {p.idGtk, p.idKde, p.clase, p.instancia})
+        if (!propio && c) propio = c;
     app.id = entradas.identificador(ids, clases);
-    for (const auto& c : {p.idGtk, p.idKde, p.clase, p.instancia}) {
-        if (!c) continue;
-        if (!app.id) {
-            app.id = c;
-            continue;
-        }
-        if (*c != *app.id &&
-            std::find(app.otrosIds.begin(), app.otrosIds.end(), *c) == app.otrosIds.end())
-            app.otrosIds.push_back(*c);
-    }
+    if (!app.id)
+        app.id = propio;
+    else if (propio && *propio != *app.id)
+        // Lo que se daba antes como identificador: una exclusión guardada así sigue valiendo.
+        app.otrosIds.push_back(*propio);
 
     std::vector<std::string> candidatos;
     if (app.id) candidatos.push_back(*app.id);
