@@ -19,8 +19,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabBar>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -522,6 +522,31 @@ TEST(Ventana, LasPestanasSiguenAlEstadoYLaVentanaTomaSuAlto) {
     }
     EXPECT_NE(altos[0], altos[1]);
     EXPECT_NE(altos[1], altos[2]);
+}
+
+TEST(Ventana, LosPermisosSeLeenAlMostrarlaYAlVolverAEstarActiva) {
+    BancoAjustes banco(&Banco::entornoDeEnsayo);
+    banco.preferencias.set(P::pegarAlElegir, true);
+    EXPECT_FALSE(banco.estado->puedePegar());
+    banco.plataforma.escritorio().ponerConfiable(true);
+    auto& ventana = banco.abrir();
+    EXPECT_TRUE(banco.estado->puedePegar());
+    const auto textos = [&] {
+        QStringList lista;
+        for (auto* l : ventana.general().findChildren<QLabel*>())
+            if (l->isVisible()) lista << l->text();
+        return lista;
+    };
+    EXPECT_TRUE(textos().contains(QStringLiteral("Disponible")));
+    banco.plataforma.escritorio().ponerConfiable(false);
+    // Lo que dice Qt cuando rebisco vuelve a ser la aplicación activa.
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_FALSE(banco.estado->puedePegar());
+    EXPECT_TRUE(textos().contains(QStringLiteral("No disponible")));
+    // Sin pegar al elegir, la fila no está.
+    banco.preferencias.set(P::pegarAlElegir, false);
+    EXPECT_FALSE(textos().contains(QStringLiteral("No disponible")));
+    EXPECT_FALSE(textos().contains(QStringLiteral("Pegado con el teclado")));
 }
 
 TEST(Ventana, ElAvisoDelAtajoAbreLaPestanaGeneral) {
