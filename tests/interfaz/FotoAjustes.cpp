@@ -3,6 +3,8 @@
 #include "AyudasApp.h"
 #include "Paletas.h"
 
+#include <ajustes/AjustesGenerales.h>
+#include <ajustes/GrabadorAtajo.h>
 #include <ajustes/VentanaAjustes.h>
 
 #include <QApplication>
@@ -44,11 +46,11 @@ int main(int argc, char** argv) {
     QApplication aplicacion(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     const QString carpeta = QString::fromLocal8Bit(argv[1]);
-    const char* nombres[] = {"general", "historial", "privacidad"};
+    const char* nombres[] = {"general", "historial", "privacidad", "grabando"};
     for (const auto& [tema, paleta] :
          {std::pair{"claro", clara()}, std::pair{"oscuro", oscura()}}) {
         QApplication::setPalette(paleta);
-        for (int pestana = 0; pestana < 3; ++pestana) {
+        for (int pestana = 0; pestana < 4; ++pestana) {
             Banco banco;
             banco.iniciar();
             banco.guardarVarios(42);
@@ -56,9 +58,16 @@ int main(int argc, char** argv) {
                                    QStringLiteral("org.keepassxc.KeePassXC\norg.xfce.mousepad\n"
                                                   "com.ejemplo.desinstalada"));
             banco.preferencias.set(rebisco::Preferencias::limitarDias, true);
-            banco.estado->ponerPestanaAjustes(static_cast<rebisco::PestanaAjustes>(pestana));
+            banco.estado->ponerPestanaAjustes(
+                static_cast<rebisco::PestanaAjustes>(pestana == 3 ? 0 : pestana));
             rebisco::VentanaAjustes ventana(*banco.estado);
             ventana.mostrar();
+            if (pestana == 3) {
+                // El grabador esperando, tras rechazar una combinación.
+                ventana.general().grabador().click();
+                banco.estado->ponerRechazoAtajo(rebisco::GrabadorAtajo::motivoDeRechazo(
+                    banco.plataforma.teclado(), 8, 0x100, QStringLiteral("c")));
+            }
             esperar(std::chrono::milliseconds(50));
             const QString nombre =
                 QStringLiteral("%1/ajustes-%2-%3.png").arg(carpeta, nombres[pestana], tema);
