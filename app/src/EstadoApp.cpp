@@ -43,6 +43,12 @@ EstadoApp::EstadoApp(Dependencias dependencias, QObject* padre)
     pegado.setSingleShot(true);
     connect(&pegado, &QTimer::timeout, this,
             [this] { Pegador::pulsarComandoV(dep.plataforma.teclado()); });
+    // La pausa se puede cambiar desde cualquier sitio que escriba la preferencia.
+    connect(&dep.preferencias, &AlmacenPreferencias::cambio, this, [this](const QString& clave) {
+        if (clave == QLatin1String(Preferencias::pausado))
+            poner(pausado_, dep.preferencias.boolean(Preferencias::pausado),
+                  &EstadoApp::cambioPausado);
+    });
 }
 
 EstadoApp::~EstadoApp() = default;

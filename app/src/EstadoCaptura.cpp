@@ -21,6 +21,10 @@ std::optional<Lector::Pedido> EstadoApp::pedidoDeLectura() {
     // La app de delante es la del momento del cambio, no la de cuando acabe la lectura.
     if (!dep.entorno.esPrueba()) {
         if (auto origen = dep.plataforma.escritorio().appEnPrimerPlano()) {
+            // Una app excluida con el nombre que tenía antes (su clase de ventana) sigue
+            // excluida: no se lee nada.
+            for (const auto& otro : origen->otrosIds)
+                if (pedido.opciones.appsExcluidas.contains(otro)) return std::nullopt;
             pedido.appId = origen->id;
             pedido.appNombre = origen->nombre;
         }

@@ -41,19 +41,34 @@ std::optional<QString> AlmacenPreferencias::string(const QString& clave) const {
     return valor.toString();
 }
 
+void AlmacenPreferencias::anunciarSiCambio(const QString& clave, const QVariant& antes) {
+    const auto ahora = object(clave);
+    if (ahora == antes && ahora.typeId() == antes.typeId()) return;
+    emit cambio(clave);
+}
+
 void PreferenciasEnMemoria::set(const QString& clave, const QVariant& valor) {
+    const auto antes = object(clave);
     if (!valor.isValid())
         valores.remove(clave);
     else
         valores.insert(clave, valor);
+    anunciarSiCambio(clave, antes);
 }
 
 void PreferenciasEnMemoria::removeObject(const QString& clave) {
+    const auto antes = object(clave);
     valores.remove(clave);
+    anunciarSiCambio(clave, antes);
 }
 
 void PreferenciasEnMemoria::registrar(const QVariantMap& pares) {
+    std::vector<std::pair<QString, QVariant>> antes;
+    for (auto it = pares.begin(); it != pares.end(); ++it)
+        antes.emplace_back(it.key(), object(it.key()));
     iniciales.insert(pares);
+    for (const auto& [clave, valor] : antes)
+        anunciarSiCambio(clave, valor);
 }
 
 namespace Preferencias {

@@ -134,16 +134,25 @@ void PreferenciasEnArchivo::set(const QString& clave, const QVariant& valor) {
         return;
     }
     if (valores.value(clave) == valor && valores.value(clave).typeId() == valor.typeId()) return;
+    const auto antes = object(clave);
     valores.insert(clave, valor);
     guardar();
+    anunciarSiCambio(clave, antes);
 }
 
 void PreferenciasEnArchivo::removeObject(const QString& clave) {
+    const auto antes = object(clave);
     if (valores.remove(clave) > 0) guardar();
+    anunciarSiCambio(clave, antes);
 }
 
 void PreferenciasEnArchivo::registrar(const QVariantMap& pares) {
+    std::vector<std::pair<QString, QVariant>> antes;
+    for (auto it = pares.begin(); it != pares.end(); ++it)
+        antes.emplace_back(it.key(), object(it.key()));
     iniciales.insert(pares);
+    for (const auto& [clave, valor] : antes)
+        anunciarSiCambio(clave, valor);
     // Lo que no vale se deja en el archivo, tal como lo escribió el usuario, pero no cuenta.
     QStringList malas;
     for (auto it = pares.begin(); it != pares.end(); ++it) {

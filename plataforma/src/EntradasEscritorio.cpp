@@ -1,8 +1,8 @@
 #include "plataforma/EntradasEscritorio.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 namespace plataforma {
 
@@ -67,10 +67,37 @@ std::vector<std::filesystem::path> carpetasXdg() {
 }
 
 std::string leerArchivo(const std::filesystem::path& ruta) {
+    // Una entrada de escritorio es pequeña: un archivo enorme no se lee entero.
+    static constexpr std::streamsize maximo = 256 * 1024;
     std::ifstream f(ruta, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
+    std::string contenido(maximo, '\0');
+    f.read(contenido.data(), maximo);
+    contenido.resize(static_cast<std::size_t>(std::max<std::streamsize>(f.gcount(), 0)));
+    return contenido;
+}
+
+std::string minusculas(std::string s) {
+    for (auto& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// Recorre las entradas de todas las carpetas en el orden XDG; el identificador de
+// applications/kde4/a.desktop es kde4-a.
+template <typename Funcion>
+void recorrer(const std::vector<std::filesystem::path>& carpetas, Funcion&& alEncontrar) {
+    for (const auto& carpeta : carpetas) {
+        std::error_code error;
+        std::filesystem::recursive_directory_iterator it(carpeta, error), fin;
+        for (; !error && it != fin; it.increment(error)) {
+            const auto& ruta = it->path();
+            if (ruta.extension() != ".desktop") continue;
+            std::string id = ruta.lexically_relative(carpeta).replace_extension().string();
+            for (auto& c : id)
+                if (c == '/') c = '-';
+            alEncontrar(std::move(id), ruta);
+        }
+    }
 }
 
 } // namespace
@@ -125,6 +152,12 @@ EntradaEscritorio leerEntrada(std::string_view contenido, const std::vector<std:
             if (!valor.empty()) entrada.icono = valor;
         } else if (clave == "Hidden") {
             entrada.oculta = valor == "true";
+        } else if (clave == "NoDisplay") {
+            entrada.noMostrar = valor == "true";
+        } else if (clave == "Exec") {
+            if (!valor.empty()) entrada.orden = valor;
+        } else if (clave == "Type") {
+            entrada.tipo = valor;
         }
     }
     for (const auto& idioma : idiomas) {
@@ -155,25 +188,24 @@ void BuscadorEntradas::actualizar() {
     idiomas = std::move(idiomasAhora);
     entradas.clear();
     porClase.clear();
-    for (const auto& carpeta : carpetas) {
-        std::error_code error;
-        std::filesystem::recursive_directory_iterator it(carpeta.ruta, error), fin;
-        for (; !error && it != fin; it.increment(error)) {
-            const auto& ruta = it->path();
-            if (ruta.extension() != ".desktop") continue;
-            // El identificador de applications/kde4/a.desktop es kde4-a.
-            std::string id = ruta.lexically_relative(carpeta.ruta).replace_extension().string();
-            for (auto& c : id)
-                if (c == '/') c = '-';
-            // La primera carpeta en el orden XDG manda, aunque su entrada esté oculta.
-            if (entradas.contains(id)) continue;
-            auto entrada = leerEntrada(leerArchivo(ruta), idiomas);
-            if (!entrada.oculta && entrada.claseVentana &&
-                !porClase.contains(*entrada.claseVentana))
+    porArchivo.clear();
+    std::vector<std::filesystem::path> rutas;
+    for (const auto& carpeta : carpetas)
+        rutas.push_back(carpeta.ruta);
+    recorrer(rutas, [&](std::string id, const std::filesystem::path& ruta) {
+        // La primera carpeta en el orden XDG manda, aunque su entrada esté oculta.
+        if (entradas.contains(id)) return;
+        auto entrada = leerEntrada(leerArchivo(ruta), idiomas);
+        if (!entrada.oculta) {
+            if (entrada.claseVentana && !porClase.contains(*entrada.claseVentana))
                 porClase.emplace(*entrada.claseVentana, id);
-            entradas.emplace(std::move(id), std::move(entrada));
+            const auto clave = minusculas(id);
+            porArchivo.emplace(clave, id);
+            if (const auto punto = clave.rfind('.'); punto != std::string::npos)
+                porArchivo.emplace(clave.substr(punto + 1), id);
         }
-    }
+        entradas.emplace(std::move(id), std::move(entrada));
+    });
     indexado = true;
 }
 
@@ -193,6 +225,83 @@ std::optional<std::string> BuscadorEntradas::nombre(const std::vector<std::strin
         if (const auto* e = visible(it->second)) return e->nombre;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> BuscadorEntradas::identificador(const std::vector<std::string>& ids,
+                                                           const std::vector<std::string>& clases) {
+    actualizar();
+    const auto visible = [&](const std::string& id) {
+        const auto it = entradas.find(id);
+        return it != entradas.end() && !it->second.oculta;
+    };
+    for (const auto& id : ids)
+        if (visible(id)) return id;
+    for (const auto& clase : clases)
+        if (const auto it = porClase.find(clase); it != porClase.end()) return it->second;
+    for (const auto& clase : clases)
+        if (const auto it = porArchivo.find(minusculas(clase)); it != porArchivo.end())
+            return it->second;
+    return std::nullopt;
+}
+
+std::vector<AppInstalada> aplicacionesInstaladas() {
+    std::string locale = variable("LC_ALL");
+    if (locale.empty()) locale = variable("LC_MESSAGES");
+    if (locale.empty()) locale = variable("LANG");
+    const auto idiomas = idiomasDe(locale);
+    std::map<std::string, bool> vistas;
+    std::vector<AppInstalada> lista;
+    recorrer(carpetasXdg(), [&](std::string id, const std::filesystem::path& ruta) {
+        if (!vistas.emplace(id, true).second) return;
+        auto entrada = leerEntrada(leerArchivo(ruta), idiomas);
+        if (entrada.oculta || entrada.noMostrar || entrada.tipo != "Application" || !entrada.nombre)
+            return;
+        lista.push_back({std::move(id), std::move(entrada)});
+    });
+    std::stable_sort(lista.begin(), lista.end(), [](const AppInstalada& a, const AppInstalada& b) {
+        return minusculas(*a.entrada.nombre) < minusculas(*b.entrada.nombre);
+    });
+    return lista;
+}
+
+std::vector<std::string> argumentosDeOrden(std::string_view orden) {
+    std::vector<std::string> argumentos;
+    std::string actual;
+    bool hayArgumento = false, entreComillas = false;
+    for (std::size_t i = 0; i < orden.size(); ++i) {
+        const char c = orden[i];
+        if (c == '%' && i + 1 < orden.size()) {
+            // %% es un %; los demás códigos los rellena el lanzador: aquí no cuentan.
+            if (orden[++i] == '%') {
+                actual += '%';
+                hayArgumento = true;
+            }
+            continue;
+        }
+        if (entreComillas) {
+            if (c == '"') {
+                entreComillas = false;
+            } else if (c == '\\' && i + 1 < orden.size() &&
+                       std::string_view("\"`$\\").find(orden[i + 1]) != std::string_view::npos) {
+                actual += orden[++i];
+            } else {
+                actual += c;
+            }
+            continue;
+        }
+        if (c == ' ' || c == '\t') {
+            if (hayArgumento) argumentos.push_back(std::move(actual));
+            actual.clear();
+            hayArgumento = false;
+        } else if (c == '"') {
+            entreComillas = hayArgumento = true;
+        } else {
+            actual += c;
+            hayArgumento = true;
+        }
+    }
+    if (hayArgumento) argumentos.push_back(std::move(actual));
+    return argumentos;
 }
 
 std::optional<EntradaEscritorio> buscarEntrada(const std::string& id) {

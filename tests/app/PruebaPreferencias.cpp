@@ -3,6 +3,7 @@
 #include <rebisco/Preferencias.h>
 
 #include <QFile>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -15,14 +16,13 @@ using pruebas::CarpetaTemporal;
 
 namespace {
 
-rebisco::PreferenciasEnMemoria conRegistrados() {
-    rebisco::PreferenciasEnMemoria p;
-    p.registrar(P::registrados());
-    return p;
-}
+// Un almacén en memoria con los valores registrados del programa.
+struct ConRegistrados : rebisco::PreferenciasEnMemoria {
+    ConRegistrados() { registrar(P::registrados()); }
+};
 
 TEST(Preferencias, ValoresPorDefecto) {
-    auto p = conRegistrados();
+    ConRegistrados p;
     EXPECT_EQ(P::opcionesCaptura(p), (nucleo::OpcionesCaptura{.ignorarConfidencial = true,
                                                               .appsExcluidas = {},
                                                               .guardarImagenes = true,
@@ -65,7 +65,7 @@ TEST(Preferencias, LimitesDerivados) {
         {{{P::limitarEspacio, QString("false")}}, 20'971'520, {500, std::nullopt, 524'288'000}},
     };
     for (const auto& caso : casos) {
-        auto p = conRegistrados();
+        ConRegistrados p;
         for (auto it = caso.puestos.begin(); it != caso.puestos.end(); ++it)
             p.set(it.key(), *it);
         SCOPED_TRACE(caso.puestos.firstKey().toStdString());
@@ -94,14 +94,14 @@ TEST(Preferencias, Lineas) {
 }
 
 TEST(Preferencias, ExcluidasSonUnConjuntoDeLineas) {
-    auto p = conRegistrados();
+    ConRegistrados p;
     p.set(P::appsExcluidas, QString("  org.gnome.Nautilus \n\n\torg.keepassxc.KeePassXC\r\n"));
     EXPECT_EQ(P::opcionesCaptura(p).appsExcluidas,
               (std::set<std::string>{"org.gnome.Nautilus", "org.keepassxc.KeePassXC"}));
 }
 
 TEST(PreferenciasEnMemoria, TiposSinConversionYDefectoQueReaparece) {
-    auto p = conRegistrados();
+    ConRegistrados p;
     p.set(P::maximoRecortes, 42);
     EXPECT_EQ(p.integer(P::maximoRecortes), 42);
     p.removeObject(P::maximoRecortes);
@@ -220,3 +220,40 @@ TEST(PreferenciasEnArchivo, UnValorNoValidoCuentaComoAusente) {
 }
 
 } // namespace
+
+namespace {
+
+// Cada almacén anuncia solo las claves cuyo valor efectivo cambió.
+template <typename Almacen> void compruebaAnuncios(Almacen& p) {
+    QStringList anunciadas;
+    QObject::connect(&p, &rebisco::AlmacenPreferencias::cambio,
+                     [&](const QString& clave) { anunciadas << clave; });
+    p.set(P::maximoRecortes, 450);
+    p.set(P::maximoRecortes, 450);             // lo mismo otra vez
+    p.set(P::limitarCantidad, true);           // ya valía eso por defecto
+    p.set(P::maximoDias, QStringLiteral("5")); // no vale para la clave: sigue el registrado
+    p.set(P::megasTotales, 0);                 // por debajo del mínimo: tampoco
+    p.set(P::pausado, true);
+    p.removeObject(P::maximoRecortes); // vuelve el registrado, 500
+    p.removeObject(P::maximoRecortes);
+    p.set(P::pausado, QVariant()); // borrar con un inválido
+    EXPECT_EQ(anunciadas,
+              (QStringList{P::maximoRecortes, P::pausado, P::maximoRecortes, P::pausado}));
+    anunciadas.clear();
+    p.registrar({{P::megasMaximos, 30}, {P::maximoDias, 30}});
+    EXPECT_EQ(anunciadas, QStringList{P::megasMaximos});
+}
+
+} // namespace
+
+TEST(Preferencias, EnMemoriaAnunciaCadaClaveQueCambia) {
+    ConRegistrados p;
+    compruebaAnuncios(p);
+}
+
+TEST(PreferenciasEnArchivo, AnunciaCadaClaveQueCambia) {
+    CarpetaTemporal carpeta;
+    rebisco::PreferenciasEnArchivo p(carpeta / "preferencias.json");
+    p.registrar(P::registrados());
+    compruebaAnuncios(p);
+}

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
 using namespace plataforma;
 using namespace plataforma::x11;
 namespace fs = std::filesystem;
@@ -372,4 +377,54 @@ TEST(Idiomas, DeLoConcretoALoGeneral) {
     EXPECT_TRUE(idiomasDe("C.UTF-8").empty());
     EXPECT_TRUE(idiomasDe("POSIX").empty());
     EXPECT_TRUE(idiomasDe("").empty());
+}
+
+struct CasoOrden {
+    const char* nombre;
+    std::string orden;
+    std::vector<std::string> argumentos;
+};
+
+class OrdenDeEntrada : public testing::TestWithParam<CasoOrden> {};
+
+TEST_P(OrdenDeEntrada, SeParteComoElLanzador) {
+    EXPECT_EQ(argumentosDeOrden(GetParam().orden), GetParam().argumentos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entradas, OrdenDeEntrada,
+    testing::Values(
+        CasoOrden{"simple", "mousepad %U", {"mousepad"}},
+        CasoOrden{"conArgumentos", "featherpad --win  %f", {"featherpad", "--win"}},
+        CasoOrden{"comillasConEspacios",
+                  "\"/opt/mis programas/rebisco\"",
+                  {"/opt/mis programas/rebisco"}},
+        CasoOrden{"escapesEntreComillas", "\"/a/re\\\"bis\\$co\\\\x\\`y\"", {"/a/re\"bis$co\\x`y"}},
+        CasoOrden{"porcientoDoble", "\"/a/100%%\" 50%%", {"/a/100%", "50%"}},
+        CasoOrden{"comillasVacias", "prog \"\"", {"prog", ""}}, CasoOrden{"vacia", "   ", {}}),
+    [](const auto& info) { return std::string(info.param.nombre); });
+
+TEST(Entradas, LasAplicacionesDeLosMenusSinOcultasNiRepetidas) {
+    const auto raiz = fs::temp_directory_path() / ("rebisco-apps-" + std::to_string(::getpid()));
+    const auto escribir = [&](const std::string& donde, const std::string& archivo,
+                              const std::string& contenido) {
+        fs::create_directories((raiz / donde / "applications" / archivo).parent_path());
+        std::ofstream(raiz / donde / "applications" / archivo) << contenido;
+    };
+    escribir("casa", "zeta.desktop", "[Desktop Entry]\nType=Application\nName=zeta\n");
+    escribir("casa", "tapada.desktop", "[Desktop Entry]\nType=Application\nName=T\nHidden=true\n");
+    escribir("sistema", "tapada.desktop", "[Desktop Entry]\nType=Application\nName=Tapada\n");
+    escribir("sistema", "Alfa.desktop", "[Desktop Entry]\nType=Application\nName=Alfa\n");
+    escribir("sistema", "kde4/beta.desktop", "[Desktop Entry]\nType=Application\nName=Beta\n");
+    escribir("sistema", "fuera.desktop",
+             "[Desktop Entry]\nType=Application\nName=Fuera\nNoDisplay=true\n");
+    escribir("sistema", "enlace.desktop", "[Desktop Entry]\nType=Link\nName=Enlace\n");
+    escribir("sistema", "zeta.desktop", "[Desktop Entry]\nType=Application\nName=Otra zeta\n");
+    ::setenv("XDG_DATA_HOME", (raiz / "casa").c_str(), 1);
+    ::setenv("XDG_DATA_DIRS", (raiz / "sistema").c_str(), 1);
+    std::vector<std::string> vistas;
+    for (const auto& app : aplicacionesInstaladas())
+        vistas.push_back(app.id + "=" + *app.entrada.nombre);
+    EXPECT_EQ(vistas, (std::vector<std::string>{"Alfa=Alfa", "kde4-beta=Beta", "zeta=zeta"}));
+    fs::remove_all(raiz);
 }

@@ -4,6 +4,7 @@
 
 #include <nucleo/Modelo.h>
 
+#include <QObject>
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
@@ -19,10 +20,12 @@ namespace rebisco {
 
 // Un almacén de preferencias clave-valor con valores registrados por defecto, que se ven
 // mientras el usuario no haya guardado otro válido. Los tipos no se convierten entre sí: un
-// texto "5" no es un entero.
-class AlmacenPreferencias {
+// texto "5" no es un entero. Anuncia cada clave cuyo valor efectivo cambia, para que una vista
+// que muestra un ajuste siga un cambio hecho en otra.
+class AlmacenPreferencias : public QObject {
+    Q_OBJECT
 public:
-    virtual ~AlmacenPreferencias() = default;
+    ~AlmacenPreferencias() override = default;
 
     // Lo guardado si vale para la clave (Preferencias::admite), si no lo registrado.
     QVariant object(const QString& clave) const;
@@ -35,10 +38,15 @@ public:
     qint64 integer(const QString& clave) const;
     std::optional<QString> string(const QString& clave) const;
 
+signals:
+    void cambio(const QString& clave);
+
 protected:
     // Lo que el usuario guardó y lo registrado, sin más; inválidos si no hay.
     virtual QVariant guardado(const QString& clave) const = 0;
     virtual QVariant registrado(const QString& clave) const = 0;
+    // Tras escribir: anuncia la clave si su valor efectivo ya no es el de antes.
+    void anunciarSiCambio(const QString& clave, const QVariant& antes);
 };
 
 // Solo en memoria: lo que se guarda se pierde al salir. Es el de las ejecuciones de prueba.

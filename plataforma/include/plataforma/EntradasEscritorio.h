@@ -14,7 +14,16 @@ struct EntradaEscritorio {
     std::optional<std::string> nombre;       // Name, o Name[idioma] si lo hay
     std::optional<std::string> claseVentana; // StartupWMClass
     std::optional<std::string> icono;        // Icon: nombre del tema o ruta absoluta
+    std::optional<std::string> orden;        // Exec, sin desescapar sus argumentos
+    std::optional<std::string> tipo;         // Type ("Application", "Link"…)
     bool oculta = false;                     // Hidden=true: la entrada se considera borrada
+    bool noMostrar = false;                  // NoDisplay=true: no sale en los menús
+};
+
+// Una aplicación instalada que se ofrece en los menús, con su identificador de entrada.
+struct AppInstalada {
+    std::string id;
+    EntradaEscritorio entrada;
 };
 
 // Las entradas de escritorio son de freedesktop.org, no de X11: valen para cualquier backend
@@ -27,6 +36,14 @@ EntradaEscritorio leerEntrada(std::string_view contenido, const std::vector<std:
 // primera carpeta XDG que la tenga, y si está oculta es como si no existiera. Un identificador
 // con "/" o que empieza por "." no nombra ninguna.
 std::optional<EntradaEscritorio> buscarEntrada(const std::string& id);
+
+// Las aplicaciones de los menús (Type=Application, ni ocultas ni NoDisplay) de todas las
+// carpetas XDG, sin repetir identificador, ordenadas por nombre sin distinguir mayúsculas.
+std::vector<AppInstalada> aplicacionesInstaladas();
+
+// Los argumentos de una línea Exec según la especificación de entradas de escritorio:
+// comillas dobles con sus escapes; los códigos de campo (%f, %U…) se descartan y %% es %.
+std::vector<std::string> argumentosDeOrden(std::string_view orden);
 
 // Claves Name[...] que valen para un valor de LC_MESSAGES como "es_ES.UTF-8@euro", de la
 // más concreta a la más general.
@@ -42,6 +59,13 @@ public:
     std::optional<std::string> nombre(const std::vector<std::string>& candidatos,
                                       const std::vector<std::string>& clases);
 
+    // El identificador de la entrada de una ventana: el primero de ids que nombre una
+    // entrada visible; si no, la entrada cuyo StartupWMClass es una de las clases; si no, una
+    // cuyo nombre de archivo (o su última parte tras un punto) es una de las clases sin
+    // distinguir mayúsculas. Nada si ninguna encaja.
+    std::optional<std::string> identificador(const std::vector<std::string>& ids,
+                                             const std::vector<std::string>& clases);
+
 private:
     struct Carpeta {
         std::filesystem::path ruta;
@@ -55,6 +79,8 @@ private:
     // Por identificador de archivo, la primera entrada visible según el orden XDG.
     std::map<std::string, EntradaEscritorio> entradas;
     std::map<std::string, std::string> porClase; // StartupWMClass -> identificador
+    // En minúsculas, el identificador y su última parte tras un punto -> identificador.
+    std::map<std::string, std::string> porArchivo;
     bool indexado = false;
 };
 

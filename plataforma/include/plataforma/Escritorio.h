@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace plataforma {
 
@@ -13,6 +14,9 @@ struct AppEnFrente {
     std::optional<std::string> id;     // identificador de la aplicación
     std::optional<std::string> nombre; // nombre para mostrar
     std::int64_t pid = 0;              // 0 cuando no se sabe
+    // Otros nombres por los que se conoció antes la aplicación (la clase de su ventana), para
+    // que una exclusión guardada con ellos siga valiendo.
+    std::vector<std::string> otrosIds;
 
     bool operator==(const AppEnFrente&) const = default;
 };

@@ -162,26 +162,32 @@ std::optional<AppEnFrente> EscritorioX11::appEnPrimerPlano() {
 
     AppEnFrente app;
     app.pid = p.pid.value_or(0);
-    // El identificador: el de aplicación de GTK o KDE si lo hay; si no, la clase de WM_CLASS
-    // tal cual (es lo estable y lo que nombra StartupWMClass), o la instancia si falta.
-    if (p.idGtk)
-        app.id = p.idGtk;
-    else if (p.idKde)
-        app.id = p.idKde;
-    else if (p.clase)
-        app.id = p.clase;
-    else if (p.instancia)
-        app.id = p.instancia;
+    std::vector<std::string> ids;
+    for (const auto& id : {p.idGtk, p.idKde})
+        if (id) ids.push_back(*id);
+    std::vector<std::string> clases;
+    if (p.clase) clases.push_back(*p.clase);
+    if (p.instancia) clases.push_back(*p.instancia);
+    // El identificador es el de la entrada de escritorio, el mismo que guarda quien elige
+    // aplicaciones instaladas. Sin entrada: el de GTK o KDE, si no la clase de WM_CLASS tal
+    // cual (lo estable, lo que nombra StartupWMClass), o la instancia si falta.
+    std::optional<std::string> propio;
+    for (const auto& c : {p.idGtk, p.idKde, p.clase, p.instancia})
+        if (!propio && c) propio = c;
+    app.id = entradas.identificador(ids, clases);
+    if (!app.id)
+        app.id = propio;
+    else if (propio && *propio != *app.id)
+        // Lo que se daba antes como identificador: una exclusión guardada así sigue valiendo.
+        app.otrosIds.push_back(*propio);
 
     std::vector<std::string> candidatos;
+    if (app.id) candidatos.push_back(*app.id);
     for (const auto& c : {p.idGtk, p.idKde, p.clase, p.instancia}) {
         if (!c) continue;
         candidatos.push_back(*c);
         if (minusculas(*c) != *c) candidatos.push_back(minusculas(*c));
     }
-    std::vector<std::string> clases;
-    if (p.clase) clases.push_back(*p.clase);
-    if (p.instancia) clases.push_back(*p.instancia);
     app.nombre = entradas.nombre(candidatos, clases);
     if (!app.nombre) app.nombre = p.clase;
     return app;
