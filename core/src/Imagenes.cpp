@@ -19,6 +19,10 @@ bool vipsListo() {
     static const bool listo = [] {
         if (VIPS_INIT("rebisco") != 0) return false;
         vips_cache_set_max(0);
+        // Un solo trabajador por tubería: con varios, libvips 8.14 puede abortar el proceso
+        // (g_assert de su threadpool) cuando un trabajador falla a mitad de una imagen rota
+        // mientras otro pide más trabajo; y estas imágenes rotas las trae cualquier programa.
+        vips_concurrency_set(1);
         // Solo cargadores de confianza: estos bytes vienen de cualquier programa.
         vips_block_untrusted_set(TRUE);
         g_log_set_handler("VIPS", static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK), silenciar,
