@@ -35,6 +35,11 @@ Entorno Entorno::desde(const std::map<std::string, std::string>& variables) {
         .portapapeles = buscar(variables, "REBISCO_PORTAPAPELES"),
         .instantanea = buscar(variables, "REBISCO_INSTANTANEA"),
         .sinActividad = buscar(variables, "REBISCO_SIN_ACTIVIDAD") == "1",
+        .ensayo = ensayo,
+        .autoprueba = buscar(variables, "REBISCO_AUTOPRUEBA"),
+        .informe = buscar(variables, "REBISCO_INFORME"),
+        .captura = buscar(variables, "REBISCO_CAPTURA"),
+        .aparienciaOscura = buscar(variables, "REBISCO_APARIENCIA") == "oscura",
     };
 }
 

@@ -28,7 +28,7 @@ AjustesGenerales::AjustesGenerales(EstadoApp& estado, QWidget* padre)
     alIniciar_->reflejar(InicioSesion::activo(InicioSesion::programa()));
     connect(alIniciar_, &Interruptor::toggled, this, &AjustesGenerales::cambiarInicio);
     inicio->anadir(Filas::conInterruptor(alIniciar_));
-    if (estado.entorno().modo == ModoEjecucion::ensayo) {
+    if (estado.entorno().esEnsayo()) {
         alIniciar_->setEnabled(false);
         inicio->ponerPie(
             localizable("No disponible en un ensayo: dejaría un rastro en el sistema."));

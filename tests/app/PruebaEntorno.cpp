@@ -55,6 +55,32 @@ TEST(Entorno, CarpetaDeDatosSegunElModo) {
     EXPECT_TRUE(ninguna.is_absolute());
 }
 
+TEST(Entorno, ModosConFinYApariencia) {
+    const auto oscura = Entorno::desde({{"REBISCO_APARIENCIA", "oscura"}, {"REBISCO_CAPTURA", ""}});
+    EXPECT_TRUE(oscura.aparienciaOscura);
+    EXPECT_EQ(oscura.captura, "");
+    EXPECT_TRUE(oscura.esModoConFin());
+    // Con mayúscula o con espacios ya no es la palabra.
+    for (const char* valor : {"Oscura", " oscura", "oscura "}) {
+        EXPECT_FALSE(Entorno::desde({{"REBISCO_APARIENCIA", valor}}).aparienciaOscura) << valor;
+    }
+    const auto prueba =
+        Entorno::desde({{"REBISCO_AUTOPRUEBA", "funcional"}, {"REBISCO_INFORME", "/tmp/i"}});
+    EXPECT_EQ(prueba.autoprueba, "funcional");
+    EXPECT_EQ(prueba.informe, "/tmp/i");
+    EXPECT_TRUE(prueba.esModoConFin());
+    EXPECT_FALSE(Entorno::desde({{"REBISCO_INFORME", "/tmp/i"}}).esModoConFin());
+    EXPECT_TRUE(Entorno::desde({{"REBISCO_INSTANTANEA", "/tmp/f.png"}}).esModoConFin());
+}
+
+TEST(Entorno, EnsayoDentroDeUnaPruebaSeAnuncia) {
+    const auto ambas = Entorno::desde({{"REBISCO_DATOS", "/tmp/d"}, {"REBISCO_ENSAYO", "/tmp/e"}});
+    EXPECT_TRUE(ambas.esEnsayo());
+    EXPECT_EQ(ambas.ensayo, "/tmp/e");
+    EXPECT_FALSE(Entorno::desde({{"REBISCO_DATOS", "/tmp/d"}}).esEnsayo());
+    EXPECT_TRUE(Entorno::desde({{"REBISCO_ENSAYO", ""}}).esEnsayo());
+}
+
 TEST(Entorno, TextosSinTocarYRutasRelativasDesdeLaCarpetaActual) {
     const auto entorno = Entorno::desde({{"REBISCO_PORTAPAPELES", " pruebas "},
                                          {"REBISCO_INSTANTANEA", ""},

@@ -19,11 +19,20 @@ struct Entorno {
     ModoEjecucion modo = ModoEjecucion::normal;
     // La carpeta propia: la de REBISCO_DATOS o, si falta, la de REBISCO_ENSAYO.
     std::optional<std::filesystem::path> carpetaDatos;
-    std::optional<std::string> portapapeles; // REBISCO_PORTAPAPELES
-    std::optional<std::string> instantanea;  // REBISCO_INSTANTANEA
-    bool sinActividad = false;               // REBISCO_SIN_ACTIVIDAD == "1"
+    std::optional<std::string> portapapeles;     // REBISCO_PORTAPAPELES
+    std::optional<std::string> instantanea;      // REBISCO_INSTANTANEA
+    bool sinActividad = false;                   // REBISCO_SIN_ACTIVIDAD == "1"
+    std::optional<std::filesystem::path> ensayo; // REBISCO_ENSAYO, aunque mande REBISCO_DATOS
+    std::optional<std::string> autoprueba;       // REBISCO_AUTOPRUEBA
+    std::optional<std::string> informe;          // REBISCO_INFORME
+    std::optional<std::string> captura;          // REBISCO_CAPTURA
+    bool aparienciaOscura = false;               // REBISCO_APARIENCIA == "oscura"
 
     bool esPrueba() const { return modo == ModoEjecucion::prueba; }
+    // Un ensayo, solo o dentro de una prueba: lo que se anuncia como tal.
+    bool esEnsayo() const { return ensayo.has_value() || modo == ModoEjecucion::ensayo; }
+    // Un modo que hace su trabajo y sale: la autoprueba o las fotos.
+    bool esModoConFin() const { return autoprueba || instantanea || captura; }
 
     bool operator==(const Entorno&) const = default;
 
