@@ -9,13 +9,18 @@
 #include "rebisco/EstadoApp.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +40,15 @@ bool hayVentanaTituladaVisible(const QWidget* salvo) {
         if (tipo == Qt::Window || tipo == Qt::Dialog) return true;
     }
     return false;
+}
+
+QByteArray enPNG(const QImage& imagen) {
+    if (imagen.isNull()) return {};
+    QByteArray datos;
+    QBuffer salida(&datos);
+    salida.open(QIODevice::WriteOnly);
+    if (!imagen.save(&salida, "PNG")) return {};
+    return datos;
 }
 
 } // namespace
@@ -128,16 +142,20 @@ PanelFlotante& ControlPanel::crear() {
     return *panel_;
 }
 
-void ControlPanel::mostrar() {
+void ControlPanel::preparar() {
     if (!panel_) crear();
     estado.quitarAviso();
     // También vacía el campo, aunque la búsqueda ya estuviera vacía.
     estado.buscar(QString(), false);
     estado.actualizarPermisos();
     estado.recargar(false);
-
     panel_->ponerCompositor(escritorio().hayCompositor());
-    colocar();
+}
+
+void ControlPanel::mostrar() {
+    preparar();
+    QScreen* pantalla = QGuiApplication::screenAt(QCursor::pos());
+    colocar(pantalla ? pantalla : QGuiApplication::primaryScreen());
     estuvoActivo = false;
     // El gestor olvida los estados de una ventana retirada: se piden antes de cada vez.
     escritorio().prepararFlotante(panel_->winId());
@@ -156,9 +174,7 @@ void ControlPanel::mostrar() {
     QTimer::singleShot(0, this, [this] { estado.enfocarCampo(); });
 }
 
-void ControlPanel::colocar() {
-    QScreen* pantalla = QGuiApplication::screenAt(QCursor::pos());
-    if (!pantalla) pantalla = QGuiApplication::primaryScreen();
+void ControlPanel::colocar(QScreen* pantalla) {
     if (!pantalla) return; // sin pantallas se queda donde estaba
     const QRect tarjeta = GeometriaPanel::tarjetaEn(pantalla->availableGeometry());
     panel_->setGeometry(GeometriaPanel::marcoPara(tarjeta, panel_->conCompositor()));
@@ -189,6 +205,44 @@ void ControlPanel::devolverPrimerPlano() {
 void ControlPanel::entregar(QEvent& evento) {
     if (!panel_) crear();
     panel_->entregar(evento);
+}
+
+void ControlPanel::mostrarParaPruebas() {
+    preparar();
+    panel_->move(-4000, -4000);
+    panel_->setAttribute(Qt::WA_ShowWithoutActivating);
+    panel_->show();
+    panel_->setAttribute(Qt::WA_ShowWithoutActivating, false);
+}
+
+QByteArray ControlPanel::instantanea() {
+    preparar();
+    if (!panel_->isVisible()) colocar(QGuiApplication::primaryScreen());
+    return enPNG(panel_->grab().toImage());
+}
+
+QByteArray ControlPanel::capturaReal(bool conFondo) {
+    mostrar();
+    QScreen* principal = QGuiApplication::primaryScreen();
+    if (!principal) return {};
+    colocar(principal);
+    // Hasta que el servidor la pinte, la pantalla aún no la tiene.
+    QElapsedTimer plazo;
+    plazo.start();
+    while (!panel_->isVisible() || !panel_->windowHandle() ||
+           !panel_->windowHandle()->isExposed()) {
+        if (plazo.elapsed() > 2000) return {};
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    panel_->repaint();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    const QRect marco = panel_->frameGeometry();
+    const QPixmap foto = conFondo ? principal->grabWindow(0, marco.x() - principal->geometry().x(),
+                                                          marco.y() - principal->geometry().y(),
+                                                          marco.width(), marco.height())
+                                  : principal->grabWindow(panel_->winId());
+    if (foto.isNull()) return {};
+    return enPNG(foto.toImage());
 }
 
 } // namespace rebisco

@@ -12,6 +12,7 @@
 
 class QEvent;
 class QKeyEvent;
+class QScreen;
 class QWidget;
 
 namespace rebisco {
@@ -46,6 +47,15 @@ public:
     // Entrega un evento al panel como lo hace la propia ventana (para la autoprueba).
     void entregar(QEvent& evento);
 
+    // Para las fotos del programa y la autoprueba; no intervienen en el uso normal.
+    // La vista del panel pintada fuera de la pantalla, en PNG, con la paleta de la aplicación.
+    QByteArray instantanea();
+    // El panel a la vista en su sitio de la pantalla principal y su captura de la pantalla en
+    // PNG: con lo que hay detrás (conFondo) o la ventana sola. Vacío si no se pudo.
+    QByteArray capturaReal(bool conFondo);
+    // Preparado como al mostrarlo, delante pero fuera de la pantalla y sin el teclado.
+    void mostrarParaPruebas();
+
     // Abre los ajustes; el programa lo sustituye. Por omisión no hay ajustes que abrir.
     std::function<void()> abrirAjustes = [] {};
 
@@ -58,7 +68,8 @@ private:
     PanelFlotante& crear();
     void devolverPrimerPlano();
     void alCambiarEscritorio();
-    void colocar();
+    void preparar();
+    void colocar(QScreen* pantalla);
     void alDesactivarse();
     bool atender(QKeyEvent& evento);
     void ejecutar(const TeclasPanel::Decision& decision);

@@ -1,7 +1,7 @@
 // Pinta cada pestaña de la ventana de ajustes sin pantalla, en claro y en oscuro, con un
 // historial y dos apps excluidas, y guarda las imágenes PNG: foto_ajustes <carpeta>.
 #include "AyudasApp.h"
-#include "Paletas.h"
+#include <interfaz/Apariencia.h>
 
 #include <ajustes/AjustesGenerales.h>
 #include <ajustes/GrabadorAtajo.h>
@@ -47,8 +47,8 @@ int main(int argc, char** argv) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     const QString carpeta = QString::fromLocal8Bit(argv[1]);
     const char* nombres[] = {"general", "historial", "privacidad", "grabando"};
-    for (const auto& [tema, paleta] :
-         {std::pair{"claro", clara()}, std::pair{"oscuro", oscura()}}) {
+    for (const auto& [tema, paleta] : {std::pair{"claro", rebisco::Apariencia::clara()},
+                                       std::pair{"oscuro", rebisco::Apariencia::oscura()}}) {
         QApplication::setPalette(paleta);
         for (int pestana = 0; pestana < 4; ++pestana) {
             Banco banco;

@@ -2,7 +2,7 @@
 // guarda las imágenes PNG en la carpeta pedida: foto_vista <carpeta>.
 #include "AyudasPanel.h"
 #include "HistorialDeMuestra.h"
-#include "Paletas.h"
+#include <interfaz/Apariencia.h>
 
 #include <QApplication>
 #include <QPalette>
@@ -27,8 +27,8 @@ int main(int argc, char** argv) {
     QApplication aplicacion(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     const QString carpeta = QString::fromLocal8Bit(argv[1]);
-    for (const auto& [tema, paleta] :
-         {std::pair{"claro", clara()}, std::pair{"oscuro", oscura()}}) {
+    for (const auto& [tema, paleta] : {std::pair{"claro", rebisco::Apariencia::clara()},
+                                       std::pair{"oscuro", rebisco::Apariencia::oscura()}}) {
         QApplication::setPalette(paleta);
         for (const bool vacio : {false, true}) {
             BancoPanel banco(0);

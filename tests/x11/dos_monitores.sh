@@ -12,6 +12,9 @@ if [ -z "${DOS_MONITORES_DENTRO:-}" ]; then
   DOS_MONITORES_DENTRO=1 REBISCO_X11_PANTALLA=2048x768 exec "$raiz/scripts/con-x11.sh" "$0" "$@"
 fi
 
+# shellcheck source=ensayo.sh
+. "$(dirname "$0")/ensayo.sh"
+
 temporal="$(mktemp -d "${TMPDIR:-/tmp}/dos-monitores.XXXXXX")"
 pid=""
 trap '[ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null; rm -rf "$temporal"' EXIT
@@ -25,8 +28,8 @@ falla() {
 xrandr --setmonitor izquierdo 1024/271x768/203+0+0 screen >/dev/null || falla "sin RandR 1.5"
 xrandr --setmonitor derecho 1024/271x768/203+1024+0 none >/dev/null || falla "sin RandR 1.5"
 
-REBISCO_ENSAYO="$temporal/datos" XDG_CONFIG_HOME="$temporal/config" QT_QPA_PLATFORM=xcb \
-  "$programa" >"$temporal/salida" 2>&1 &
+# shellcheck disable=SC2046
+env $(entorno_de_ensayo "$temporal") QT_QPA_PLATFORM=xcb "$programa" >"$temporal/salida" 2>&1 &
 pid=$!
 for _ in $(seq 100); do
   [ -f "$temporal/datos/historial.sqlite" ] && break

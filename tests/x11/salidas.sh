@@ -20,6 +20,9 @@ if [ -z "${REBISCO_X11_AISLADO:-}" ] || [ -z "${DISPLAY:-}" ]; then
   exit 77
 fi
 
+# shellcheck source=ensayo.sh
+. "$(dirname "$0")/ensayo.sh"
+
 temporal="$(mktemp -d "${TMPDIR:-/tmp}/salidas.XXXXXX")"
 pid_xclip=""
 trap '[ -n "$pid_xclip" ] && kill "$pid_xclip" 2>/dev/null; rm -rf "$temporal"' EXIT
@@ -78,14 +81,15 @@ for ciclo in $(seq "$ciclos"); do
   # Un ensayo: registra el atajo global y mira la ventana activa, como el programa de verdad,
   # pero con su propia carpeta de datos y sus propias preferencias. Se copia cuando el
   # vigilante ya corre: lo que había antes cuenta como visto.
-  rm -rf "$temporal/datos" "$temporal/config"
+  rm -rf "$temporal/datos" "$temporal/config" "$temporal/run"
   orden=("$programa")
   if [ -n "$valgrind" ]; then
     orden=(valgrind --tool=memcheck --error-exitcode=0 --leak-check=no
       --suppressions="$(dirname "$0")/valgrind-qt.supp"
       --log-file="$temporal/valgrind" "$programa")
   fi
-  REBISCO_ENSAYO="$temporal/datos" XDG_CONFIG_HOME="$temporal/config" QT_QPA_PLATFORM=xcb \
+  # shellcheck disable=SC2046
+  env $(entorno_de_ensayo "$temporal") QT_QPA_PLATFORM=xcb \
     "${orden[@]}" >"$temporal/salida" 2>&1 &
   pid=$!
 

@@ -112,6 +112,7 @@ inline constexpr auto pegarAlElegir = "pegarAlElegir";
 inline constexpr auto pausado = "pausado";
 inline constexpr auto atajoCodigo = "atajoCodigo";
 inline constexpr auto atajoModificadores = "atajoModificadores";
+inline constexpr auto yaSeAbrio = "yaSeAbrio";
 
 // Los catorce valores registrados por defecto.
 QVariantMap registrados();

@@ -1,6 +1,6 @@
-#include "Paletas.h"
+#include "interfaz/Apariencia.h"
 
-namespace pruebas {
+namespace rebisco::Apariencia {
 
 QPalette oscura() {
     QPalette p;
@@ -29,4 +29,4 @@ QPalette clara() {
     return p;
 }
 
-} // namespace pruebas
+} // namespace rebisco::Apariencia
