@@ -21,7 +21,7 @@ trap 'for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null; done; rm -rf "$temp
 
 falla() {
   echo "arranque: $1" >&2
-  for f in "$temporal"/*.log; do [ -f "$f" ] && sed "s|^|  $(basename "$f") | |" "$f" >&2; done
+  for f in "$temporal"/*.log; do [ -f "$f" ] && sed "s#^#  $(basename "$f"): #" "$f" >&2; done
   exit 1
 }
 
