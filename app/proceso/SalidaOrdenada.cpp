@@ -27,6 +27,8 @@ void instalar(void (*manejador)(int)) {
     accion.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &accion, nullptr);
     sigaction(SIGINT, &accion, nullptr);
+    // El fin de la sesión o de la terminal de la que se lanzó también es una salida.
+    sigaction(SIGHUP, &accion, nullptr);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Arranques y salidas de un programa de rebisco sobre el X de las pruebas: cada ciclo
-# arranca, copia un texto con xclip, espera a verlo capturado y manda SIGTERM; el
-# programa debe terminar solo, pronto y con estado 0. rebisco-mirar cuenta sus capturas en
+# arranca, copia un texto con xclip, espera a verlo capturado y manda SIGTERM, SIGINT o
+# SIGHUP, por turnos; el programa debe terminar solo, pronto y con estado 0. rebisco-mirar cuenta sus capturas en
 # la terminal; de rebisco se lee su historial con sqlite3, y antes de terminarlo se abre su
 # panel con el atajo global (en los ciclos impares se vuelve a cerrar con Escape).
 #
@@ -116,7 +116,8 @@ for ciclo in $(seq "$ciclos"); do
     fi
   fi
 
-  kill -TERM "$pid"
+  senales=(TERM INT HUP)
+  kill -"${senales[$((ciclo % 3))]}" "$pid"
   for _ in $(seq "$limite_salida"); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1

@@ -8,7 +8,7 @@ class QSocketNotifier;
 
 namespace rebisco {
 
-// SIGTERM y SIGINT terminan el bucle de Qt en lugar del proceso, para que el estado se
+// SIGTERM, SIGINT y SIGHUP terminan el bucle de Qt en lugar del proceso, para que el estado se
 // cierre con orden y los destructores corran. Una señal solo puede escribir en una
 // tubería; el bucle la lee y llama a QCoreApplication::quit. Uno por proceso, creado
 // después de la aplicación Qt.
