@@ -252,15 +252,6 @@ TEST(Mudanza, TraerLosAjustes) {
     }
 }
 
-TEST(Mudanza, AjustesYaTraidosNoSeVuelvenATraer) {
-    Carpetas c;
-    rebisco::PreferenciasEnMemoria en;
-    EXPECT_EQ(M::traer(c.desde, c.a, QVariantMap{{"maximoRecortes", 200}}, en).ajustes, 1);
-    en.set(P::maximoRecortes, 900);
-    EXPECT_EQ(M::traer(c.desde, c.a, QVariantMap{{"maximoRecortes", 300}}, en).ajustes, 0);
-    EXPECT_EQ(en.integer(P::maximoRecortes), 900);
-}
-
 // olvane en $XDG_DATA_HOME y $XDG_CONFIG_HOME de pega, con su JSON de preferencias.
 struct EscritorioConOlvane {
     CarpetaTemporal raiz;
