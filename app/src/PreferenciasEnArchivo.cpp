@@ -61,31 +61,45 @@ PreferenciasEnArchivo::PreferenciasEnArchivo(std::filesystem::path ruta)
     cargar();
 }
 
-void PreferenciasEnArchivo::cargar() {
-    QFile entrada(qruta(archivo));
-    if (!entrada.exists()) return;
+namespace Preferencias {
+
+Lectura leerArchivo(const std::filesystem::path& ruta) {
+    Lectura lectura;
+    QFile entrada(qruta(ruta));
+    if (!entrada.exists()) return lectura;
     if (!entrada.open(QIODevice::ReadOnly)) {
+        lectura.estado = Lectura::Estado::ilegible;
+        lectura.error = entrada.errorString();
+        return lectura;
+    }
+    QJsonParseError error{};
+    const auto documento = QJsonDocument::fromJson(entrada.readAll(), &error);
+    lectura.estado = error.error == QJsonParseError::NoError && documento.isObject()
+                         ? Lectura::Estado::sano
+                         : Lectura::Estado::danado;
+    const auto raiz = documento.object();
+    for (auto it = raiz.begin(); it != raiz.end(); ++it) {
+        if (auto valor = decodificar(it.value()))
+            lectura.valores.insert(it.key(), *valor);
+        else
+            lectura.estado = Lectura::Estado::danado;
+    }
+    return lectura;
+}
+
+} // namespace Preferencias
+
+void PreferenciasEnArchivo::cargar() {
+    using Estado = Preferencias::Lectura::Estado;
+    auto lectura = Preferencias::leerArchivo(archivo);
+    valores = std::move(lectura.valores);
+    if (lectura.estado == Estado::falta || lectura.estado == Estado::sano) return;
+    if (lectura.estado == Estado::ilegible) {
         anotarProblema(QStringLiteral("No se pudieron leer las preferencias (%1): %2")
-                           .arg(qruta(archivo), entrada.errorString()));
+                           .arg(qruta(archivo), lectura.error));
         soloMemoria = true;
         return;
     }
-    QJsonParseError error{};
-    auto documento = QJsonDocument::fromJson(entrada.readAll(), &error);
-    entrada.close();
-
-    bool sano = error.error == QJsonParseError::NoError && documento.isObject();
-    if (sano) {
-        auto raiz = documento.object();
-        for (auto it = raiz.begin(); it != raiz.end(); ++it) {
-            auto valor = decodificar(it.value());
-            if (valor)
-                valores.insert(it.key(), *valor);
-            else
-                sano = false;
-        }
-    }
-    if (sano) return;
 
     // Se conserva lo legible y el archivo original queda aparte, intacto.
     auto aparte = archivo;

@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <cstdlib>
+
 namespace pruebas {
 
 void esperar(std::chrono::milliseconds tiempo) {
@@ -15,6 +17,22 @@ void esperar(std::chrono::milliseconds tiempo) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(2);
     }
+}
+
+VariableDeEntorno::VariableDeEntorno(const char* nombre, const std::optional<std::string>& valor)
+    : nombre(nombre) {
+    if (const char* antes = std::getenv(nombre)) anterior = antes;
+    if (valor)
+        ::setenv(nombre, valor->c_str(), 1);
+    else
+        ::unsetenv(nombre);
+}
+
+VariableDeEntorno::~VariableDeEntorno() {
+    if (anterior)
+        ::setenv(nombre, anterior->c_str(), 1);
+    else
+        ::unsetenv(nombre);
 }
 
 bool esperarHasta(const std::function<bool()>& condicion, std::chrono::milliseconds limite) {

@@ -9,6 +9,8 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace pruebas {
 
@@ -16,6 +18,19 @@ namespace pruebas {
 void esperar(std::chrono::milliseconds tiempo);
 bool esperarHasta(const std::function<bool()>& condicion,
                   std::chrono::milliseconds limite = std::chrono::seconds(5));
+
+// Pone (o quita, con nullopt) una variable del entorno del proceso mientras dura.
+class VariableDeEntorno {
+public:
+    VariableDeEntorno(const char* nombre, const std::optional<std::string>& valor);
+    ~VariableDeEntorno();
+    VariableDeEntorno(const VariableDeEntorno&) = delete;
+    VariableDeEntorno& operator=(const VariableDeEntorno&) = delete;
+
+private:
+    const char* nombre;
+    std::optional<std::string> anterior;
+};
 
 // Lo que otra aplicación haría al copiar texto.
 void copiarTexto(plataforma::memoria::PortapapelesMemoria& portapapeles, const std::string& texto);

@@ -112,7 +112,10 @@ inline constexpr auto pegarAlElegir = "pegarAlElegir";
 inline constexpr auto pausado = "pausado";
 inline constexpr auto atajoCodigo = "atajoCodigo";
 inline constexpr auto atajoModificadores = "atajoModificadores";
+// Escritas por el programa, sin valor registrado: falsas o ausentes hasta que se escriben.
 inline constexpr auto yaSeAbrio = "yaSeAbrio";
+inline constexpr auto huellaConocida = "huellaConocida";
+inline constexpr auto mudanzaDeOlvane = "mudanzaDeOlvane";
 
 // Los catorce valores registrados por defecto.
 QVariantMap registrados();
@@ -129,6 +132,20 @@ std::unique_ptr<AlmacenPreferencias> crear(const Entorno& entorno);
 
 // Dónde vive el JSON de preferencias del usuario.
 std::filesystem::path archivoDelUsuario();
+
+// Lo que hay en un JSON de preferencias tipado, leído sin tocar el archivo.
+struct Lectura {
+    enum class Estado {
+        falta,    // no hay archivo
+        ilegible, // existe pero no se pudo abrir
+        danado,   // no es un JSON de preferencias, o tiene entradas que no se entienden
+        sano,
+    };
+    Estado estado = Estado::falta;
+    QVariantMap valores; // lo legible, también de un archivo dañado
+    QString error;       // por qué no se pudo abrir
+};
+Lectura leerArchivo(const std::filesystem::path& ruta);
 
 std::filesystem::path carpetaDatos(const Entorno& entorno);
 
