@@ -1,9 +1,13 @@
 #include "Delegado.h"
 
 #include <ajustes/VentanaAjustes.h>
+#include <arranque/AvisosArranque.h>
 #include <autoprueba/Diagnostico.h>
 #include <panel/ControlPanel.h>
 #include <rebisco/EstadoApp.h>
+#include <rebisco/InicioSesion.h>
+#include <rebisco/Instalacion.h>
+#include <rebisco/Mudanza.h>
 #include <rebisco/Preferencias.h>
 #include <rebisco/Proceso.h>
 
@@ -51,6 +55,15 @@ Delegado::~Delegado() = default;
 
 bool Delegado::alTerminarDeArrancar() {
     const Entorno& entorno = proceso.entorno();
+    // Desde una carpeta que puede desaparecer, el usuario decide si sigue.
+    if (!entorno.esPrueba() && Instalacion::fueraDeSitio(InicioSesion::programa().toStdString()) &&
+        !avisarFueraDeSitio())
+        return false;
+    // Antes de abrir el historial y de leer las preferencias para capturar.
+    Mudanza::traerDeOlvaneSiHaceFalta(entorno, proceso.preferencias());
+    Mudanza::ofrecerCerrarOlvane(entorno, preguntarCerrarOlvane);
+    Instalacion::renovarPermisoSiCambioLaApp(entorno, proceso.preferencias());
+
     panel.conectar();
     estado.iniciar();
 

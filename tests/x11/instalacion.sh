@@ -3,7 +3,8 @@
 # propio deja el programa, una entrada de escritorio válida con la ruta del programa y el
 # icono; lanzado desde su entrada (gio launch, como un menú de aplicaciones) arranca, y
 # lanzado otra vez enseña el panel del que ya corre; desinstalar con el manifiesto no deja
-# nada.
+# nada. Instalado bajo una carpeta temporal, avisa antes de abrir nada, e Intro («Salir»)
+# lo cierra sin haber abierto el historial.
 #
 #   instalacion.sh DIR_BUILD
 set -uo pipefail
@@ -22,6 +23,12 @@ prefijo="$(mktemp -d "$build/instalado.XXXXXX")"
 temporal="$(mktemp -d "${TMPDIR:-/tmp}/instalacion.XXXXXX")"
 pid=""
 trap '[ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null; rm -rf "$temporal" "$prefijo"' EXIT
+case "$prefijo" in
+  /tmp/* | /var/tmp/* | "${TMPDIR:-/tmp}"/*)
+    echo "instalacion: la compilación está en una carpeta temporal; se salta"
+    exit 77
+    ;;
+esac
 
 falla() {
   echo "instalacion: $1" >&2
@@ -86,3 +93,29 @@ xargs rm -f <"$manifiesto"
 restos="$(find "$prefijo" -type f | wc -l)"
 [ "$restos" -eq 0 ] || falla "desinstalar dejó $restos archivos: $(find "$prefijo" -type f)"
 echo "instalacion: desinstalar con el manifiesto no deja archivos"
+
+# Bajo una carpeta temporal: el aviso, y con «Salir» (el botón propuesto) nada más.
+temporalPrefijo="$temporal/prefijo"
+cmake --install "$build" --prefix "$temporalPrefijo" --component programa >"$temporal/instalar.log" 2>&1 ||
+  falla "cmake --install en la carpeta temporal falló"
+# shellcheck disable=SC2046
+env $(entorno_de_ensayo "$temporal/fuera") QT_QPA_PLATFORM=xcb "$temporalPrefijo/bin/rebisco" \
+  >"$temporal/fuera.log" 2>&1 &
+pid=$!
+aviso=""
+for _ in $(seq 100); do
+  aviso="$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1)"
+  [ -n "$aviso" ] && break
+  sleep 0.1
+done
+[ -n "$aviso" ] || falla "fuera de sitio, no avisó"
+[ -e "$temporal/fuera/datos" ] && falla "fuera de sitio, abrió el historial antes de preguntar"
+xdotool windowactivate --sync "$aviso" key Return
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && falla "fuera de sitio, Intro no lo cerró"
+wait "$pid"
+estado=$?
+pid=""
+[ "$estado" -eq 0 ] || falla "fuera de sitio, salió con $estado"
+[ -e "$temporal/fuera/datos" ] && falla "fuera de sitio, abrió el historial al salir"
+echo "instalacion: desde una carpeta temporal avisa y sale sin abrir nada"
