@@ -2,11 +2,12 @@
 # El arranque del rebisco de verdad sobre el X de las pruebas: --quitar-inicio sale antes de
 # todo; el primer arranque normal enseña el panel una sola vez; una prueba o un modo de fotos
 # nunca; un segundo arranque enseña el panel del primero y sale; los modos de fotos dejan sus
-# PNG y terminan solos.
+# PNG y terminan solos; un arranque normal trae el historial y los ajustes de olvane.
 #
-#   arranque.sh PROGRAMA
+#   arranque.sh PROGRAMA LLENAR_MUESTRA
 set -uo pipefail
 programa="$1"
+llenar="$2"
 
 if [ -z "${REBISCO_X11_AISLADO:-}" ] || [ -z "${DISPLAY:-}" ]; then
   echo "arranque: sin pantalla aislada, se salta"
@@ -159,3 +160,28 @@ for f in captura captura-fondo captura-barra; do
   png "$cinco/salida/$f.png" || falla "REBISCO_CAPTURA no dejó $f.png"
 done
 echo "arranque: los modos de fotos dejan sus imágenes y salen"
+
+# 6. Un arranque normal (ni prueba ni ensayo, con las carpetas XDG en la temporal) trae el
+#    historial de olvane y sus ajustes, una sola vez.
+seis="$temporal/mudanza"
+mkdir -p "$seis/config/olvane" "$seis/datos" && mkdir -m 700 -p "$seis/run"
+"$llenar" "$seis/muestra" >"$temporal/llenar.log" 2>&1 || falla "no se pudo hacer el historial de olvane"
+mkdir -p "$seis/datos/olvane"
+cp "$seis/muestra/historial.sqlite" "$seis/datos/olvane/historial.sqlite"
+printf '{"pegarAlElegir":{"bool":false},"maximoRecortes":{"entero":200},"huellaConocida":{"texto":"x"}}\n' \
+  >"$seis/config/olvane/preferencias.json"
+recortes_de() { sqlite3 -readonly "$1" "SELECT count(*) FROM recortes" 2>/dev/null; }
+esperados="$(recortes_de "$seis/datos/olvane/historial.sqlite")"
+[ "${esperados:-0}" -gt 0 ] || falla "el historial de olvane está vacío"
+arrancar normal XDG_DATA_HOME="$seis/datos" XDG_CONFIG_HOME="$seis/config" \
+  XDG_RUNTIME_DIR="$seis/run" HOME="$seis"
+nuestro="$seis/datos/rebisco/historial.sqlite"
+for _ in $(seq 150); do [ -f "$nuestro" ] && break; sleep 0.1; done
+sleep 1
+[ "$(recortes_de "$nuestro")" = "$esperados" ] || falla "no trajo los $esperados recortes de olvane"
+prefs="$seis/config/rebisco/preferencias.json"
+grep -q '"mudanzaDeOlvane"' "$prefs" 2>/dev/null || falla "no anotó la mudanza"
+grep -q '"maximoRecortes"' "$prefs" || falla "no trajo maximoRecortes"
+grep -q '"huellaConocida": *{ *"texto": *"x"' "$prefs" && falla "trajo la huella de olvane"
+terminar "$pid" "arranque normal"
+echo "arranque: un arranque normal trae el historial y los ajustes de olvane"
