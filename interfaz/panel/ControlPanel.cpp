@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
@@ -184,6 +185,16 @@ void ControlPanel::devolverPrimerPlano() {
     if (hayVentanaTituladaVisible(panel_.get())) return;
     // Si la anterior ya no existe, el gestor de ventanas elige.
     if (appAnterior_) escritorio().activar(appAnterior_->id);
+}
+
+QMenu* ControlPanel::menuSinBandeja() const {
+    return menuSinBandeja_;
+}
+
+void ControlPanel::ponerMenuSinBandeja(QMenu* menu) {
+    if (menuSinBandeja_ == menu) return;
+    menuSinBandeja_ = menu;
+    emit cambioMenuSinBandeja();
 }
 
 void ControlPanel::entregar(QEvent& evento) {

@@ -5,6 +5,7 @@
 #include <plataforma/Escritorio.h>
 
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -12,6 +13,7 @@
 
 class QEvent;
 class QKeyEvent;
+class QMenu;
 class QWidget;
 
 namespace rebisco {
@@ -49,10 +51,17 @@ public:
     // Abre los ajustes; el programa lo sustituye. Por omisión no hay ajustes que abrir.
     std::function<void()> abrirAjustes = [] {};
 
+    // El menú de la bandeja cuando no hay bandeja: el encabezado del panel lo ofrece.
+    QMenu* menuSinBandeja() const;
+    void ponerMenuSinBandeja(QMenu* menu);
+
     // La última ventana activa de otro proceso.
     std::optional<plataforma::Ventana> appAnterior() const { return appAnterior_; }
     // El panel, si ya se creó.
     PanelFlotante* panel() const { return panel_.get(); }
+
+signals:
+    void cambioMenuSinBandeja();
 
 private:
     PanelFlotante& crear();
@@ -69,6 +78,7 @@ private:
     FabricaContenido fabrica;
     std::unique_ptr<PanelFlotante> panel_;
     std::optional<plataforma::Ventana> appAnterior_;
+    QPointer<QMenu> menuSinBandeja_;
     std::optional<plataforma::Escritorio::Observador> observador;
     // El panel llegó a estar activo desde que se mostró.
     bool estuvoActivo = false;

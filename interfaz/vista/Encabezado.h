@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QMenu;
 class QToolButton;
 
 namespace rebisco {
@@ -10,7 +11,8 @@ class CampoBusqueda;
 class EstadoApp;
 
 // La cabecera de la tarjeta: la lupa, el campo de búsqueda, "En pausa" mientras la captura
-// está en pausa y el botón que borra la búsqueda cuando hay una.
+// está en pausa, el botón que borra la búsqueda cuando hay una y, donde no hay bandeja, el
+// botón con el menú de la bandeja.
 class Encabezado : public QWidget {
     Q_OBJECT
 public:
@@ -19,19 +21,23 @@ public:
     CampoBusqueda& campo() const { return *campo_; }
     QWidget& enPausa() const { return *pausa; }
     QToolButton& borrar() const { return *borrar_; }
+    QToolButton& menu() const { return *menu_; }
 
+    // El menú del botón; sin menú, el botón no se ve.
+    void ponerMenu(QMenu* menu);
     void actualizar();
 
 protected:
     void changeEvent(QEvent* evento) override;
 
 private:
-    void pintarBoton();
+    void pintarBotones();
 
     EstadoApp& estado;
     CampoBusqueda* campo_;
     QWidget* pausa;
     QToolButton* borrar_;
+    QToolButton* menu_;
 };
 
 } // namespace rebisco

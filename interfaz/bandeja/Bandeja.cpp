@@ -1,0 +1,53 @@
+#include "bandeja/Bandeja.h"
+
+#include "bandeja/AcercaDe.h"
+#include "bandeja/EtiquetaBarra.h"
+#include "bandeja/MenuBarra.h"
+#include "panel/ControlPanel.h"
+
+#include <rebisco/EstadoApp.h>
+
+#include <QSystemTrayIcon>
+
+namespace rebisco {
+
+Bandeja::Bandeja(EstadoApp& estado, ControlPanel& control, std::function<void()> abrirAjustes,
+                 std::function<void()> salir, QObject* padre)
+    : QObject(padre)
+    , estado(estado)
+    , control(control) {
+    menu_ =
+        std::make_unique<MenuBarra>(estado, control,
+                                    MenuBarra::Acciones{.abrirAjustes = abrirAjustes,
+                                                        .acercaDe = [this] { mostrarAcercaDe(); },
+                                                        .salir = std::move(salir)});
+    etiqueta_ = std::make_unique<EtiquetaBarra>(estado, *menu_);
+    // Las teclas del panel y los botones de sus avisos abren los ajustes como el menú.
+    control.abrirAjustes = std::move(abrirAjustes);
+
+    reloj.setInterval(vigilancia);
+    reloj.setTimerType(Qt::CoarseTimer);
+    connect(&reloj, &QTimer::timeout, this, &Bandeja::comprobar);
+    reloj.start();
+    comprobar();
+}
+
+Bandeja::~Bandeja() {
+    if (control.menuSinBandeja() == menu_.get()) control.ponerMenuSinBandeja(nullptr);
+}
+
+void Bandeja::comprobar() {
+    enBandeja_ = QSystemTrayIcon::isSystemTrayAvailable();
+    // Pedido sin bandeja, Qt no lo llevaría a la que aparezca después: se pide cuando la hay.
+    if (enBandeja_ && !etiqueta_->icono().isVisible()) etiqueta_->icono().show();
+    control.ponerMenuSinBandeja(enBandeja_ ? nullptr : menu_.get());
+}
+
+void Bandeja::mostrarAcercaDe() {
+    if (!acercaDe_) acercaDe_ = std::make_unique<AcercaDe>(estado.entorno());
+    acercaDe_->show();
+    acercaDe_->raise();
+    acercaDe_->activateWindow();
+}
+
+} // namespace rebisco
