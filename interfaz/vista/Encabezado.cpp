@@ -70,12 +70,16 @@ Encabezado::Encabezado(EstadoApp& estado, QWidget* padre)
 
     menu_->setAutoRaise(true);
     menu_->setFocusPolicy(Qt::NoFocus);
-    menu_->setPopupMode(QToolButton::InstantPopup);
     menu_->setCursor(Qt::ArrowCursor);
-    // Sin la flecha del menú: el símbolo de la bandeja ya dice lo que es.
-    menu_->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; } "
-                                        "QToolButton::menu-indicator { image: none; }"));
+    menu_->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
     menu_->hide();
+    // Abierto sin bucle propio (no como el menú de un QToolButton): el panel sigue atendiendo
+    // al estado mientras tanto.
+    connect(menu_, &QToolButton::clicked, this, [this] {
+        if (!menuDelBoton_) return;
+        const QPoint abajo = menu_->mapToGlobal(QPoint(menu_->width(), menu_->height()));
+        menuDelBoton_->popup(abajo - QPoint(menuDelBoton_->sizeHint().width(), 0));
+    });
     capa->addWidget(menu_);
     pintarBotones();
 
@@ -103,7 +107,7 @@ void Encabezado::pintarBotones() {
 }
 
 void Encabezado::ponerMenu(QMenu* menu) {
-    menu_->setMenu(menu);
+    menuDelBoton_ = menu;
     menu_->setVisible(menu != nullptr);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <QMenu>
+#include <QPointer>
 #include <QWidget>
 
-class QMenu;
 class QToolButton;
 
 namespace rebisco {
@@ -25,6 +26,7 @@ public:
 
     // El menú del botón; sin menú, el botón no se ve.
     void ponerMenu(QMenu* menu);
+    QMenu* menuDelBoton() const { return menuDelBoton_; }
     void actualizar();
 
 protected:
@@ -38,6 +40,7 @@ private:
     QWidget* pausa;
     QToolButton* borrar_;
     QToolButton* menu_;
+    QPointer<QMenu> menuDelBoton_;
 };
 
 } // namespace rebisco

@@ -291,13 +291,16 @@ TEST_F(Bandeja, SinBandejaElEncabezadoTieneElMenu) {
     ASSERT_FALSE(banco.bandeja->enBandeja());
     auto& boton = encabezado().menu();
     EXPECT_TRUE(boton.isVisibleTo(banco.control->panel()));
-    EXPECT_EQ(boton.menu(), &banco.menu());
+    EXPECT_EQ(encabezado().menuDelBoton(), &banco.menu());
     EXPECT_EQ(boton.accessibleName(), "rebisco");
     EXPECT_FALSE(boton.icon().isNull());
+    boton.click();
+    EXPECT_TRUE(banco.menu().isVisible());
+    banco.menu().hide();
 
     banco.bandeja.reset();
     EXPECT_FALSE(boton.isVisibleTo(banco.control->panel()));
-    EXPECT_EQ(boton.menu(), nullptr);
+    EXPECT_EQ(encabezado().menuDelBoton(), nullptr);
 }
 
 } // namespace

@@ -1,81 +1,24 @@
-// La bandeja con anfitriones de verdad bajo Xvfb: sin bandeja, el menú en el encabezado del
-// panel; trayer (XEmbed) que aparece después y acoge el icono, con su menú a los dos clics; y
-// un observador StatusNotifierItem propio en un bus de sesión propio, donde el menú se ve y se
-// usa por com.canonical.dbusmenu.
-#include "EntornoX11.h"
+// La bandeja bajo Xvfb: sin bandeja, el menú en el encabezado del panel; trayer (XEmbed) que
+// aparece después y acoge el icono, con su menú a los dos clics; la bandeja que se va.
+#include "AyudasBandejaX11.h"
 
 #include <AyudasBandeja.h>
+#include <AyudasUi.h>
 
 #include <bandeja/EtiquetaBarra.h>
 #include <vista/Encabezado.h>
 #include <vista/VistaHistorial.h>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMenu>
-#include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QToolButton>
 
-#include <unistd.h>
-
 using namespace pruebas_x11;
-using namespace std::chrono_literals;
 
 namespace {
-
-// Un programa cualquiera con el bucle de Qt vivo (quien contesta puede ser este proceso): lo
-// que escribe, o nada si falla.
-std::optional<QString> salidaDe(const QString& programa, const QStringList& argumentos) {
-    QProcess proceso;
-    proceso.start(programa, argumentos);
-    if (!proceso.waitForStarted(5000)) return std::nullopt;
-    if (!procesarHasta([&] { return proceso.state() == QProcess::NotRunning; }, 10s)) {
-        proceso.kill();
-        proceso.waitForFinished(5000);
-        return std::nullopt;
-    }
-    if (proceso.exitStatus() != QProcess::NormalExit || proceso.exitCode() != 0) {
-        ADD_FAILURE() << programa.toStdString() << ": "
-                      << proceso.readAllStandardError().toStdString();
-        return std::nullopt;
-    }
-    return QString::fromUtf8(proceso.readAllStandardOutput());
-}
-
-// Un programa de fondo mientras vive, con lo que va escribiendo.
-class Fondo {
-public:
-    Fondo(const QString& programa, const QStringList& argumentos,
-          const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment()) {
-        proceso.setProcessEnvironment(entorno);
-        proceso.start(programa, argumentos);
-        proceso.waitForStarted(5000);
-    }
-    ~Fondo() { terminar(); }
-    void terminar() {
-        if (proceso.state() == QProcess::NotRunning) return;
-        proceso.terminate();
-        if (!proceso.waitForFinished(3000)) proceso.kill();
-        proceso.waitForFinished(3000);
-    }
-    // Espera a una línea que empieza así y la devuelve entera.
-    std::optional<QString> linea(const QString& comienzo, std::chrono::milliseconds plazo = 10s) {
-        std::optional<QString> hallada;
-        procesarHasta(
-            [&] {
-                salida += QString::fromUtf8(proceso.readAllStandardOutput());
-                for (const auto& l : salida.split(u'\n'))
-                    if (l.startsWith(comienzo) && salida.contains(l + u'\n')) hallada = l;
-                return hallada.has_value() || proceso.state() == QProcess::NotRunning;
-            },
-            plazo);
-        return hallada;
-    }
-
-private:
-    QProcess proceso;
-    QString salida;
-};
 
 bool clic(QPoint punto, int boton) {
     return ejecutar("xdotool", {"mousemove", "--sync", QString::number(punto.x()),
@@ -94,14 +37,23 @@ QWidget* ventanaDelIcono() {
     return nullptr;
 }
 
-// El padre de una ventana según el servidor.
-std::optional<QString> padreDe(WId ventana) {
-    const auto arbol = salidaDe("xwininfo", {"-tree", "-id", QString::number(ventana)});
-    if (!arbol) return std::nullopt;
-    const auto m =
-        QRegularExpression(QStringLiteral("Parent window id: (0x[0-9a-f]+)")).match(*arbol);
-    if (!m.hasMatch()) return std::nullopt;
-    return m.captured(1);
+// Las clases (WM_CLASS) de las ventanas que contienen a esta, hasta la raíz, según el servidor.
+std::optional<QStringList> clasesDeLosPadres(WId ventana) {
+    static const QRegularExpression padreYRaiz(
+        QStringLiteral("Root window id: (0x[0-9a-f]+).*Parent window id: (0x[0-9a-f]+)"),
+        QRegularExpression::DotMatchesEverythingOption);
+    QStringList clases;
+    QString actual = QStringLiteral("0x") + QString::number(ventana, 16);
+    for (int i = 0; i < 20; ++i) {
+        const auto arbol = salidaDe("xwininfo", {"-tree", "-id", actual});
+        if (!arbol) return std::nullopt;
+        const auto m = padreYRaiz.match(*arbol);
+        if (!m.hasMatch()) return std::nullopt;
+        if (m.captured(2) == m.captured(1)) return clases;
+        actual = m.captured(2);
+        clases.push_back(salidaDe("xprop", {"-id", actual, "WM_CLASS"}).value_or(QString()));
+    }
+    return std::nullopt;
 }
 
 class BandejaX11 : public testing::Test {
@@ -129,6 +81,8 @@ TEST_F(BandejaX11, SinBandejaElEncabezadoYLuegoTrayerAcogeElIcono) {
     ASSERT_TRUE(clic(boton.mapToGlobal(boton.rect().center()), 1));
     ASSERT_TRUE(procesarHasta([&] { return banco.menu().isVisible(); }))
         << "el botón no abrió el menú";
+    pruebas::guardarCaptura(QGuiApplication::primaryScreen()->grabWindow(0).toImage(),
+                            QStringLiteral("bandeja-sin-bandeja.png"));
     // Abrir su menú no cierra el panel.
     EXPECT_TRUE(banco.control->visible());
     ASSERT_TRUE(clic(centroDe(banco.menu(), banco.entrada("Pausar la captura")), 1));
@@ -145,12 +99,13 @@ TEST_F(BandejaX11, SinBandejaElEncabezadoYLuegoTrayerAcogeElIcono) {
     QWidget* icono = nullptr;
     ASSERT_TRUE(procesarHasta([&] {
         icono = ventanaDelIcono();
-        return icono && icono->isVisible() && padreDe(icono->winId()).value_or("") != "";
+        return icono && icono->isVisible();
     }));
-    const auto padre = padreDe(icono->winId());
-    const auto raiz = salidaDe("xwininfo", {"-root"});
-    ASSERT_TRUE(padre && raiz);
-    EXPECT_FALSE(raiz->contains(*padre)) << "el icono sigue en la raíz: no está incrustado";
+    // Incrustado: dentro de una ventana de trayer, no colgado de la raíz.
+    const auto padres = clasesDeLosPadres(icono->winId());
+    ASSERT_TRUE(padres);
+    EXPECT_TRUE(padres->filter(QStringLiteral("\"trayer\"")).size() > 0)
+        << "el icono no está dentro de trayer: " << padres->join(u'|').toStdString();
     const QRect donde = banco.bandeja->etiqueta().icono().geometry();
     ASSERT_FALSE(donde.isEmpty());
     EXPECT_TRUE(QRect(0, 0, 1280, 32).contains(donde)) << "fuera de la barra de trayer";
@@ -160,6 +115,8 @@ TEST_F(BandejaX11, SinBandejaElEncabezadoYLuegoTrayerAcogeElIcono) {
         ASSERT_TRUE(clic(donde.center(), boton));
         ASSERT_TRUE(procesarHasta([&] { return banco.menu().isVisible(); }))
             << "el clic " << boton << " no abrió el menú";
+        pruebas::guardarCaptura(QGuiApplication::primaryScreen()->grabWindow(0).toImage(),
+                                QStringLiteral("bandeja-trayer-clic%1.png").arg(boton));
         const bool antes = banco.estado->pausado();
         ASSERT_TRUE(clic(centroDe(banco.menu(), banco.entrada("Pausar la captura")), 1));
         EXPECT_TRUE(procesarHasta([&] { return banco.estado->pausado() != antes; }));
