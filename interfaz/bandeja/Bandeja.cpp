@@ -29,6 +29,7 @@ Bandeja::Bandeja(EstadoApp& estado, ControlPanel& control, std::function<void()>
     reloj.setTimerType(Qt::CoarseTimer);
     connect(&reloj, &QTimer::timeout, this, &Bandeja::comprobar);
     reloj.start();
+    etiqueta_->icono().show();
     comprobar();
 }
 
@@ -36,10 +37,10 @@ Bandeja::~Bandeja() {
     if (control.menuSinBandeja() == menu_.get()) control.ponerMenuSinBandeja(nullptr);
 }
 
+// Una bandeja XEmbed que aparece o se va la sigue Qt con el icono; el botón del encabezado lo
+// sigue esto.
 void Bandeja::comprobar() {
     enBandeja_ = QSystemTrayIcon::isSystemTrayAvailable();
-    // Pedido sin bandeja, Qt no lo llevaría a la que aparezca después: se pide cuando la hay.
-    if (enBandeja_ && !etiqueta_->icono().isVisible()) etiqueta_->icono().show();
     control.ponerMenuSinBandeja(enBandeja_ ? nullptr : menu_.get());
 }
 
