@@ -37,10 +37,12 @@ Bandeja::~Bandeja() {
     if (control.menuSinBandeja() == menu_.get()) control.ponerMenuSinBandeja(nullptr);
 }
 
-// Una bandeja XEmbed que aparece o se va la sigue Qt con el icono; el botón del encabezado lo
-// sigue esto.
+// Una bandeja XEmbed que aparece después la sigue Qt con el icono; el botón del encabezado
+// se va entonces. Ya con bandeja no se pregunta más: con la de D-Bus, cada pregunta son
+// llamadas que esperan respuesta en este hilo.
 void Bandeja::comprobar() {
     enBandeja_ = QSystemTrayIcon::isSystemTrayAvailable();
+    if (enBandeja_) reloj.stop();
     control.ponerMenuSinBandeja(enBandeja_ ? nullptr : menu_.get());
 }
 

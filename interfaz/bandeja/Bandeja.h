@@ -24,7 +24,7 @@ class MenuBarra;
 class Bandeja : public QObject {
     Q_OBJECT
 public:
-    // Cada cuánto se mira si hay bandeja.
+    // Cada cuánto se mira, mientras no la hay, si apareció una bandeja.
     static constexpr std::chrono::milliseconds vigilancia{2000};
 
     Bandeja(EstadoApp& estado, ControlPanel& control, std::function<void()> abrirAjustes,

@@ -22,9 +22,9 @@ EtiquetaBarra::EtiquetaBarra(EstadoApp& estado, QMenu& menu, QObject* padre)
         if (razon == QSystemTrayIcon::Trigger) this->menu.popup(QCursor::pos());
     });
     connect(&estado, &EstadoApp::cambioPausado, this, &EtiquetaBarra::actualizar);
-    // La plantilla se tiñe con el texto del tema, que puede cambiar mientras corre: el menú,
-    // un widget, se entera.
-    menu.installEventFilter(this);
+    // La plantilla se tiñe con el texto del tema, que puede cambiar mientras corre: Qt lo
+    // anuncia a la aplicación.
+    qApp->installEventFilter(this);
     actualizar();
 }
 
@@ -33,7 +33,7 @@ QString EtiquetaBarra::nombre(bool pausado) {
 }
 
 bool EtiquetaBarra::eventFilter(QObject* objeto, QEvent* evento) {
-    if (objeto == &menu && evento->type() == QEvent::ApplicationPaletteChange) actualizar();
+    if (objeto == qApp && evento->type() == QEvent::ApplicationPaletteChange) actualizar();
     return QObject::eventFilter(objeto, evento);
 }
 

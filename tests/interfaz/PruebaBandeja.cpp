@@ -243,6 +243,31 @@ TEST_F(Bandeja, LaPausaCambiaLaMarcaElIconoYElNombreIdaYVuelta) {
     EXPECT_EQ(banco.bandeja->etiqueta().icono().toolTip(), "rebisco");
 }
 
+// La plantilla se tiñe con el texto del tema, también si el tema cambia mientras corre.
+TEST_F(Bandeja, ElIconoSigueAlTextoDelTema) {
+    const QPalette antes = QApplication::palette();
+    auto nave = [&] {
+        return banco.bandeja->etiqueta()
+            .icono()
+            .icon()
+            .pixmap(QSize(36, 36))
+            .toImage()
+            .pixelColor(18, 9);
+    };
+    for (const auto& [texto, claro] :
+         {std::pair{QColor(Qt::white), true}, {QColor(Qt::black), false}}) {
+        QPalette paleta = antes;
+        paleta.setColor(QPalette::WindowText, texto);
+        QApplication::setPalette(paleta);
+        EXPECT_GT(nave().alphaF(), 0.9);
+        if (claro)
+            EXPECT_GT(nave().lightnessF(), 0.9);
+        else
+            EXPECT_LT(nave().lightnessF(), 0.1);
+    }
+    QApplication::setPalette(antes);
+}
+
 TEST_F(Bandeja, AjustesYSalirLlamanASusFunciones) {
     elegir("Ajustes…");
     EXPECT_EQ(banco.ajustes, 1);
