@@ -6,6 +6,8 @@
 #include <rebisco/EstadoApp.h>
 #include <rebisco/Textos.h>
 
+#include <QKeyEvent>
+
 #include <unicode/brkiter.h>
 #include <unicode/unistr.h>
 
@@ -73,6 +75,19 @@ MenuBarra::MenuBarra(EstadoApp& estado, ControlPanel& control, Acciones acciones
                        &EstadoApp::cambioAtajoTexto, &EstadoApp::cambioProblemaAtajo})
         connect(&estado, senal, this, &MenuBarra::rehacer);
     rehacer();
+}
+
+void MenuBarra::keyPressEvent(QKeyEvent* evento) {
+    // Un menú abierto no es la ventana activa de Qt y las combinaciones de sus entradas no le
+    // llegan solas: las que muestra, valen.
+    const QKeySequence pulsada(evento->keyCombination());
+    for (QAction* accion : actions()) {
+        if (accion->shortcut().isEmpty() || accion->shortcut() != pulsada) continue;
+        hide();
+        accion->trigger();
+        return;
+    }
+    QMenu::keyPressEvent(evento);
 }
 
 void MenuBarra::rehacer() {

@@ -26,11 +26,13 @@ public:
     MenuBarra(EstadoApp& estado, ControlPanel& control, Acciones acciones,
               QWidget* padre = nullptr);
 
+protected:
+    void keyPressEvent(QKeyEvent* evento) override;
+
+private:
     // La entrada de un recorte reciente: la primera línea no vacía de su título, cortada a 50
     // caracteres percibidos con "…".
     static QString titulo(const nucleo::Recorte& recorte);
-
-private:
     void rehacer();
 
     EstadoApp& estado;

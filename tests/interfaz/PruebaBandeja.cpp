@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 #include <QTranslator>
 
@@ -220,6 +221,11 @@ TEST_F(Bandeja, LoQueSeCopiaLlegaAlMenu) {
     EXPECT_EQ(lineas(banco.menu())[2], "recién copiado");
 }
 
+TEST_F(Bandeja, OtroAtajoCambiaLaPrimeraEntrada) {
+    estado().cambiarAtajo(11, 4096 | 2048); // Ctrl+Alt en la posición de la B
+    EXPECT_EQ(lineas(banco.menu())[0], "Mostrar el historial  Ctrl+Alt+B");
+}
+
 TEST_F(Bandeja, LaPausaCambiaLaMarcaElIconoYElNombreIdaYVuelta) {
     ASSERT_GT(haz(), 0.15);
     for (const bool pausa : {true, false, true}) {
@@ -301,6 +307,18 @@ TEST_F(Bandeja, AcercaDeDiceNombreVersionYDondeSeGuarda) {
     elegir("Acerca de rebisco");
     EXPECT_EQ(banco.bandeja->acercaDe(), dialogo);
     EXPECT_TRUE(dialogo->isVisible());
+}
+
+// Con el menú abierto, las combinaciones que muestra hacen lo mismo que sus entradas.
+TEST_F(Bandeja, LasCombinacionesDelMenuValenConElMenuAbierto) {
+    banco.menu().popup(QPoint(0, 0));
+    QTest::keyClick(&banco.menu(), Qt::Key_Comma, Qt::ControlModifier);
+    EXPECT_EQ(banco.ajustes, 1);
+    EXPECT_FALSE(banco.menu().isVisible());
+    banco.menu().popup(QPoint(0, 0));
+    QTest::keyClick(&banco.menu(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(banco.salidas, 1);
+    EXPECT_EQ(banco.ajustes, 1);
 }
 
 TEST_F(Bandeja, ElClicPrincipalAbreElMismoMenu) {

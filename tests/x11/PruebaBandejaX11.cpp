@@ -87,6 +87,18 @@ TEST_F(BandejaX11, SinBandejaElEncabezadoYLuegoTrayerAcogeElIcono) {
     EXPECT_TRUE(banco.control->visible());
     ASSERT_TRUE(clic(centroDe(banco.menu(), banco.entrada("Pausar la captura")), 1));
     EXPECT_TRUE(procesarHasta([&] { return banco.estado->pausado(); }));
+
+    // Ctrl+Q sale desde el menú abierto, nunca desde el panel.
+    auto teclear = [](const char* teclas) {
+        return ejecutar("xdotool", {"key", "--clearmodifiers", teclas}) == 0;
+    };
+    ASSERT_TRUE(procesarHasta([&] { return banco.control->panel()->isActiveWindow(); }));
+    ASSERT_TRUE(teclear("ctrl+q"));
+    EXPECT_FALSE(procesarHasta([&] { return banco.salidas > 0; }, 500ms));
+    ASSERT_TRUE(clic(boton.mapToGlobal(boton.rect().center()), 1));
+    ASSERT_TRUE(procesarHasta([&] { return banco.menu().isVisible(); }));
+    ASSERT_TRUE(teclear("ctrl+q"));
+    EXPECT_TRUE(procesarHasta([&] { return banco.salidas == 1; }));
     banco.control->ocultar();
 
     // Una bandeja que aparece después: el icono pasa a ella y el botón se va.
@@ -125,7 +137,7 @@ TEST_F(BandejaX11, SinBandejaElEncabezadoYLuegoTrayerAcogeElIcono) {
     ASSERT_TRUE(clic(donde.center(), 1));
     ASSERT_TRUE(procesarHasta([&] { return banco.menu().isVisible(); }));
     ASSERT_TRUE(clic(centroDe(banco.menu(), banco.entrada("Salir de rebisco")), 1));
-    EXPECT_TRUE(procesarHasta([&] { return banco.salidas == 1; }));
+    EXPECT_TRUE(procesarHasta([&] { return banco.salidas == 2; }));
 }
 
 } // namespace
