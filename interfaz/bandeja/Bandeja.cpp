@@ -16,12 +16,12 @@ Bandeja::Bandeja(EstadoApp& estado, ControlPanel& control, std::function<void()>
     : QObject(padre)
     , estado(estado)
     , control(control) {
-    menu_ =
-        std::make_unique<MenuBarra>(estado, control,
-                                    MenuBarra::Acciones{.abrirAjustes = abrirAjustes,
-                                                        .acercaDe = [this] { mostrarAcercaDe(); },
-                                                        .salir = std::move(salir)});
-    etiqueta_ = std::make_unique<EtiquetaBarra>(estado, *menu_);
+    const MenuBarra::Acciones acciones{.abrirAjustes = abrirAjustes,
+                                       .acercaDe = [this] { mostrarAcercaDe(); },
+                                       .salir = std::move(salir)};
+    menu_ = std::make_unique<MenuBarra>(estado, control, acciones);
+    menuDbus_ = std::make_unique<MenuBarra>(estado, control, acciones, MenuBarra::Destino::dbus);
+    etiqueta_ = std::make_unique<EtiquetaBarra>(estado, *menu_, *menuDbus_);
     // Las teclas del panel y los botones de sus avisos abren los ajustes como el menú.
     control.abrirAjustes = std::move(abrirAjustes);
 

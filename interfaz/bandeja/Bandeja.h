@@ -46,6 +46,7 @@ private:
     EstadoApp& estado;
     ControlPanel& control;
     std::unique_ptr<MenuBarra> menu_;
+    std::unique_ptr<MenuBarra> menuDbus_;
     std::unique_ptr<EtiquetaBarra> etiqueta_;
     std::unique_ptr<AcercaDe> acercaDe_;
     QTimer reloj;

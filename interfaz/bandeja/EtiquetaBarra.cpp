@@ -12,11 +12,13 @@
 
 namespace rebisco {
 
-EtiquetaBarra::EtiquetaBarra(EstadoApp& estado, QMenu& menu, QObject* padre)
+EtiquetaBarra::EtiquetaBarra(EstadoApp& estado, QMenu& menu, QMenu& menuDbus, QObject* padre)
     : QObject(padre)
     , estado(estado)
     , menu(menu) {
-    icono_.setContextMenu(&menu);
+    // Con la bandeja de D-Bus, Qt le da al menú del ítem su versión de plataforma.
+    icono_.setContextMenu(&menuDbus);
+    if (!menuDbus.platformMenu()) icono_.setContextMenu(&menu);
     // El clic principal abre el mismo menú que el secundario, donde estaba el puntero.
     connect(&icono_, &QSystemTrayIcon::activated, this, [this](auto razon) {
         if (razon == QSystemTrayIcon::Trigger) this->menu.popup(QCursor::pos());

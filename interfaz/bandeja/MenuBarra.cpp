@@ -53,9 +53,14 @@ std::optional<qsizetype> finDeGrafemas(const QString& texto, int n) {
     return pos;
 }
 
-// En el texto de un QAction, "&" marca el atajo de teclado de la entrada.
-QString sinAtajos(QString texto) {
-    return texto.replace(u'&', QStringLiteral("&&"));
+// Un texto tal cual en una entrada. En un QAction, "&" marca la tecla de acceso y "&&" es un
+// "&". Hacia D-Bus, Qt cambia el primer "&" por "_" y deja los demás, y el anfitrión lee "_"
+// como la marca y "__" como un "_".
+QString sinTeclaDeAcceso(QString texto, MenuBarra::Destino destino) {
+    if (destino == MenuBarra::Destino::ventana) return texto.replace(u'&', QStringLiteral("&&"));
+    texto.replace(u'_', QStringLiteral("__"));
+    if (const auto i = texto.indexOf(u'&'); i >= 0) texto.insert(i, u'&');
+    return texto;
 }
 
 } // namespace
@@ -66,11 +71,13 @@ QString MenuBarra::titulo(const nucleo::Recorte& recorte) {
     return linea;
 }
 
-MenuBarra::MenuBarra(EstadoApp& estado, ControlPanel& control, Acciones acciones, QWidget* padre)
+MenuBarra::MenuBarra(EstadoApp& estado, ControlPanel& control, Acciones acciones, Destino destino,
+                     QWidget* padre)
     : QMenu(padre)
     , estado(estado)
     , control(control)
-    , acciones(std::move(acciones)) {
+    , acciones(std::move(acciones))
+    , destino(destino) {
     for (auto senal : {&EstadoApp::cambioPausado, &EstadoApp::cambioRecientes,
                        &EstadoApp::cambioAtajoTexto, &EstadoApp::cambioProblemaAtajo})
         connect(&estado, senal, this, &MenuBarra::rehacer);
@@ -115,7 +122,7 @@ void MenuBarra::rehacer() {
 
     if (!estado.recientes().empty()) addSeparator();
     for (const auto& recorte : estado.recientes()) {
-        auto* entrada = addAction(sinAtajos(titulo(recorte)));
+        auto* entrada = addAction(sinTeclaDeAcceso(titulo(recorte), destino));
         connect(entrada, &QAction::triggered, this,
                 [this, recorte] { estado.pegar(recorte, false); });
     }

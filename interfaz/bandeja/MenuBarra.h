@@ -23,8 +23,12 @@ public:
         std::function<void()> salir = [] {};
     };
 
+    // Quién lo dibuja: Qt, o el anfitrión de la bandeja de D-Bus (com.canonical.dbusmenu), que
+    // lee "_" como la marca de la tecla de acceso.
+    enum class Destino { ventana, dbus };
+
     MenuBarra(EstadoApp& estado, ControlPanel& control, Acciones acciones,
-              QWidget* padre = nullptr);
+              Destino destino = Destino::ventana, QWidget* padre = nullptr);
 
 protected:
     void keyPressEvent(QKeyEvent* evento) override;
@@ -38,6 +42,7 @@ private:
     EstadoApp& estado;
     ControlPanel& control;
     Acciones acciones;
+    Destino destino;
 };
 
 } // namespace rebisco

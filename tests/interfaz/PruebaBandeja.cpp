@@ -138,6 +138,16 @@ INSTANTIATE_TEST_SUITE_P(
         CasoTitulo{"imagen", nucleo::ClaseRecorte::imagen, "800 × 600", "Imagen de 800 × 600"}),
     [](const auto& info) { return std::string(info.param.nombre); });
 
+// Hacia D-Bus, Qt cambia el primer "&" por "_" y el anfitrión lee "_" como marca y "__" como
+// "_": el texto de la entrada lo prevé para que se vea tal cual.
+TEST(MenuParaDbus, LosGuionesBajosYLosAmpersandSeVenTalCual) {
+    BancoBandeja banco;
+    guardar(banco, Muestra{.vista = "informe_final & anexo_2 & más.pdf"});
+    rebisco::MenuBarra dbus(*banco.estado, *banco.control, {}, rebisco::MenuBarra::Destino::dbus);
+    EXPECT_EQ(lineas(dbus)[2], "informe__final && anexo__2 & más.pdf");
+    EXPECT_EQ(lineas(banco.menu())[2], "informe_final && anexo_2 && más.pdf");
+}
+
 // Marca cada texto con su tabla de traducción.
 class MarcaTablas : public QTranslator {
 public:

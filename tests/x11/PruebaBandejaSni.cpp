@@ -157,10 +157,18 @@ TEST_F(BandejaSni, ElItemSeRegistraYSuMenuSeUsaPorDbus) {
     ASSERT_TRUE(pulsar("Salir de rebisco"));
     EXPECT_TRUE(procesarHasta([&] { return banco.salidas == 1; }));
 
-    // El clic principal del anfitrión abre el mismo menú.
+    // Un título con "_" y "&" llega al anfitrión como se debe leer: "__" es un "_" y el "_"
+    // que Qt pone en lugar del primer "&" marca el "&" que le sigue.
+    banco.copiar("informe_final & anexo.pdf");
+    EXPECT_TRUE(procesarHasta([&] {
+        return etiquetas().value(2) == QStringLiteral("informe__final _& anexo.pdf");
+    })) << etiquetas().value(2).toStdString();
+
+    // El clic principal del anfitrión abre el menú de la ventana, con el título tal cual.
     ASSERT_TRUE(llamar(bus.direccion, servicio, rutaItem, "org.kde.StatusNotifierItem.Activate",
                        {"600", "10"}));
     EXPECT_TRUE(procesarHasta([&] { return banco.menu().isVisible(); }));
+    EXPECT_EQ(pruebas::lineas(banco.menu())[2], "informe_final && anexo.pdf");
     banco.menu().hide();
 }
 
