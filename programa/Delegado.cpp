@@ -45,11 +45,10 @@ QByteArray fotoDe(QWidget& ventana) {
 
 } // namespace
 
-Delegado::Delegado(Proceso& proceso, ControlPanel& panel, std::function<void()> abrirAjustes)
+Delegado::Delegado(Proceso& proceso, ControlPanel& panel)
     : proceso(proceso)
     , estado(proceso.estado())
-    , panel(panel)
-    , abrirAjustes(std::move(abrirAjustes)) {}
+    , panel(panel) {}
 
 Delegado::~Delegado() = default;
 

@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 namespace rebisco {
@@ -18,7 +17,7 @@ class VentanaAjustes;
 class Delegado : public QObject {
     Q_OBJECT
 public:
-    Delegado(Proceso& proceso, ControlPanel& panel, std::function<void()> abrirAjustes);
+    Delegado(Proceso& proceso, ControlPanel& panel);
     ~Delegado() override;
 
     // La secuencia de arranque. Falso si el proceso debe terminar sin llegar al bucle.
@@ -37,7 +36,6 @@ private:
     Proceso& proceso;
     EstadoApp& estado;
     ControlPanel& panel;
-    std::function<void()> abrirAjustes;
     // La ventana de las fotos de los ajustes, fuera de la pantalla.
     std::unique_ptr<VentanaAjustes> ventanaDeFotos;
 };

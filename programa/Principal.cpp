@@ -3,6 +3,7 @@
 #include "UnaInstancia.h"
 
 #include <ajustes/VentanaAjustes.h>
+#include <bandeja/Bandeja.h>
 #include <interfaz/Apariencia.h>
 #include <interfaz/Marca.h>
 #include <panel/ControlPanel.h>
@@ -57,11 +58,14 @@ int main(int argc, char** argv) {
         rebisco::ControlPanel panel(proceso.estado());
         // La ventana de ajustes se crea la primera vez que se pide y luego se reutiliza.
         std::unique_ptr<rebisco::VentanaAjustes> ajustes;
-        panel.abrirAjustes = [&] {
+        const auto abrirAjustes = [&] {
             if (!ajustes) ajustes = std::make_unique<rebisco::VentanaAjustes>(proceso.estado());
             ajustes->mostrar();
         };
-        rebisco::Delegado delegado(proceso, panel, panel.abrirAjustes);
+        // Salir del menú termina el bucle; el estado se cierra al volver, como con una señal.
+        rebisco::Bandeja bandeja(proceso.estado(), panel, abrirAjustes,
+                                 [] { QApplication::quit(); });
+        rebisco::Delegado delegado(proceso, panel);
         if (unica)
             QObject::connect(unica.get(), &rebisco::UnaInstancia::reabrir, &delegado,
                              &rebisco::Delegado::alReabrir);

@@ -13,6 +13,7 @@ paquetes=(
   libxkbcommon-dev libxkbcommon-x11-dev libgl-dev
   libglib2.0-dev libglib2.0-bin gsettings-desktop-schemas xkb-data x11-xkb-utils
   xvfb xauth openbox xcompmgr xclip xdotool x11-utils x11-xserver-utils valgrind
+  trayer dbus-daemon
   mousepad featherpad desktop-file-utils
 )
 

@@ -1,6 +1,7 @@
 #include "ajustes/AjustesPrivacidad.h"
 
 #include "ajustes/ElegirApps.h"
+#include "ajustes/FrasePrivacidad.h"
 #include "ajustes/Interruptor.h"
 #include "ajustes/Seccion.h"
 #include "vista/Estilo.h"
@@ -12,7 +13,6 @@
 #include <rebisco/EstadoApp.h>
 #include <rebisco/Textos.h>
 
-#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -26,15 +26,6 @@ namespace rebisco {
 namespace {
 
 constexpr int rolId = Qt::UserRole;
-
-// La carpeta con ~ en lugar de la del usuario.
-QString conCasa(const std::filesystem::path& carpeta) {
-    const auto ruta = QDir::cleanPath(QString::fromStdString(carpeta.string()));
-    const auto casa = QDir::cleanPath(QDir::homePath());
-    if (ruta == casa) return QStringLiteral("~");
-    if (ruta.startsWith(casa + u'/')) return QStringLiteral("~") + ruta.mid(casa.size());
-    return ruta;
-}
 
 } // namespace
 
@@ -93,12 +84,8 @@ AjustesPrivacidad::AjustesPrivacidad(EstadoApp& estado, QWidget* padre)
     excluidas->anadir(contenido);
     columna->addWidget(excluidas);
 
-    auto datos = Preferencias::carpetaDatos(estado.entorno());
-    auto* permisos = new Seccion(
-        localizable("Permisos del sistema"),
-        localizable("El historial se guarda solo en este equipo, en %1, sin cifrado propio. "
-                    "rebisco no envía nada por la red.")
-            .arg(conCasa(datos)));
+    auto* permisos =
+        new Seccion(localizable("Permisos del sistema"), frasePrivacidad(estado.entorno()));
     pie_ = permisos->pie();
     acceso_ = new QLabel;
     Estilo::ponerTexto(*acceso_, acceso_->font(), Estilo::secundario(acceso_->palette()));

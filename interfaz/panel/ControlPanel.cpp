@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
@@ -200,6 +201,16 @@ void ControlPanel::devolverPrimerPlano() {
     if (hayVentanaTituladaVisible(panel_.get())) return;
     // Si la anterior ya no existe, el gestor de ventanas elige.
     if (appAnterior_) escritorio().activar(appAnterior_->id);
+}
+
+QMenu* ControlPanel::menuSinBandeja() const {
+    return menuSinBandeja_;
+}
+
+void ControlPanel::ponerMenuSinBandeja(QMenu* menu) {
+    if (menuSinBandeja_ == menu) return;
+    menuSinBandeja_ = menu;
+    emit cambioMenuSinBandeja();
 }
 
 void ControlPanel::entregar(QEvent& evento) {

@@ -5,6 +5,7 @@
 #include <plataforma/Escritorio.h>
 
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -13,6 +14,7 @@
 class QEvent;
 class QKeyEvent;
 class QScreen;
+class QMenu;
 class QWidget;
 
 namespace rebisco {
@@ -59,10 +61,17 @@ public:
     // Abre los ajustes; el programa lo sustituye. Por omisión no hay ajustes que abrir.
     std::function<void()> abrirAjustes = [] {};
 
+    // El menú de la bandeja cuando no hay bandeja: el encabezado del panel lo ofrece.
+    QMenu* menuSinBandeja() const;
+    void ponerMenuSinBandeja(QMenu* menu);
+
     // La última ventana activa de otro proceso.
     std::optional<plataforma::Ventana> appAnterior() const { return appAnterior_; }
     // El panel, si ya se creó.
     PanelFlotante* panel() const { return panel_.get(); }
+
+signals:
+    void cambioMenuSinBandeja();
 
 private:
     PanelFlotante& crear();
@@ -80,6 +89,7 @@ private:
     FabricaContenido fabrica;
     std::unique_ptr<PanelFlotante> panel_;
     std::optional<plataforma::Ventana> appAnterior_;
+    QPointer<QMenu> menuSinBandeja_;
     std::optional<plataforma::Escritorio::Observador> observador;
     // El panel llegó a estar activo desde que se mostró.
     bool estuvoActivo = false;

@@ -8,6 +8,7 @@
 
 #include "interfaz/Marca.h"
 #include "panel/CampoBusqueda.h"
+#include "panel/ControlPanel.h"
 
 #include <rebisco/EstadoApp.h>
 
@@ -53,6 +54,10 @@ VistaHistorial::VistaHistorial(EstadoApp& estado, ControlPanel& control, QWidget
           &EstadoApp::cambioAviso, &EstadoApp::cambioPausado, &EstadoApp::cambioErrorAlmacen,
           &EstadoApp::cambioProblemaAtajo, &EstadoApp::cambioAtajoTexto})
         connect(&estado, senal, this, &VistaHistorial::actualizar);
+
+    encabezado_->ponerMenu(control.menuSinBandeja());
+    connect(&control, &ControlPanel::cambioMenuSinBandeja, this,
+            [this] { encabezado_->ponerMenu(this->control.menuSinBandeja()); });
 
     QPointer<CampoBusqueda> campo = &encabezado_->campo();
     estado.fijarTextoDelCampo = [campo](const QString& texto) {
