@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QImage>
 
 using namespace pruebas_x11;
@@ -42,6 +43,13 @@ bool sinContenidoX(const std::string& destino) {
 }
 
 // Un programa que copia y sale cuando se le dice (o solo, como xclip -loops 1).
+// Una ventana de la conexión de Qt de este proceso: la del relevo.
+bool deEsteProceso(xcb_window_t ventana) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    const xcb_setup_t* setup = xcb_get_setup(x11->connection());
+    return ventana != XCB_NONE && (ventana & ~setup->resource_id_mask) == setup->resource_id_base;
+}
+
 class Programa {
 public:
     virtual ~Programa() = default;
@@ -71,6 +79,9 @@ public:
         if (!esperarDueno([&](xcb_window_t d) { return d != XCB_NONE && d != antes; }))
             return false;
         ventana = duenoActual();
+        // xclip pudo servir su única petición, salir y dejar el relevo hecho antes de que se
+        // le viera como dueño: su ventana ya no existe.
+        if (deEsteProceso(ventana)) ventana = XCB_NONE;
         return true;
     }
     bool salir() override {
@@ -125,7 +136,7 @@ protected:
     bool relevado(xcb_window_t delPrograma) {
         return procesarHasta([&] {
             const auto d = duenoActual();
-            return d != XCB_NONE && d != delPrograma;
+            return deEsteProceso(d) && d != delPrograma;
         });
     }
 
