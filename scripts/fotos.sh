@@ -15,12 +15,15 @@ trap 'rm -rf "$temporal"' EXIT
 
 for tema in claro oscuro; do
   datos="$temporal/$tema"
-  build/ci/tests/interfaz/llenar_muestra "$datos"
-  mkdir -p "$datos/fotos"
+  build/ci/tests/interfaz/llenar_muestra "$datos/rebisco"
+  mkdir -p "$datos/fotos" "$datos/config"
+  mkdir -m 700 -p "$datos/run"
   apariencia=""
   [ "$tema" = oscuro ] && apariencia=oscura
-  # Una ejecución de prueba: preferencias en memoria, nada del usuario a la vista.
-  LANGUAGE=es LANG=es_ES.UTF-8 REBISCO_DATOS="$datos" XDG_DATA_HOME="$datos/apps" \
+  # Una ejecución normal, pero con todas las carpetas XDG en la temporal: ni el historial ni
+  # las preferencias de quien las saca, y el pegado disponible como en un escritorio.
+  LANGUAGE=es LANG=es_ES.UTF-8 XDG_DATA_HOME="$datos" XDG_CONFIG_HOME="$datos/config" \
+    XDG_RUNTIME_DIR="$datos/run" XDG_DATA_DIRS="$datos/rebisco/apps:/usr/local/share:/usr/share" \
     REBISCO_APARIENCIA="$apariencia" REBISCO_INSTANTANEA="$datos/fotos/rebisco.png" \
     QT_QPA_PLATFORM=xcb scripts/con-x11.sh build/ci/programa/rebisco
   cp "$datos/fotos/rebisco.png" "$destino/panel-$tema.png"
