@@ -54,9 +54,10 @@ Delegado::~Delegado() = default;
 
 bool Delegado::alTerminarDeArrancar() {
     const Entorno& entorno = proceso.entorno();
-    // Desde una carpeta que puede desaparecer, el usuario decide si sigue.
-    if (!entorno.esPrueba() && Instalacion::fueraDeSitio(InicioSesion::programa().toStdString()) &&
-        !avisarFueraDeSitio())
+    // Desde una carpeta que puede desaparecer, el usuario decide si sigue. Un ensayo no
+    // puede abrirse al iniciar sesión, que es lo que el aviso protege: corre donde esté.
+    if (!entorno.esPrueba() && !entorno.esEnsayo() &&
+        Instalacion::fueraDeSitio(InicioSesion::programa().toStdString()) && !avisarFueraDeSitio())
         return false;
     // Antes de abrir el historial y de leer las preferencias para capturar.
     Mudanza::traerDeOlvaneSiHaceFalta(entorno, proceso.preferencias());

@@ -164,6 +164,13 @@ echo "arranque: los modos de fotos dejan sus imágenes y salen"
 # 6. Un arranque normal (ni prueba ni ensayo, con las carpetas XDG en la temporal) trae el
 #    historial de olvane y sus ajustes, una sola vez.
 seis="$temporal/mudanza"
+case "$(realpath "$programa")" in
+  /tmp/* | /var/tmp/* | "${TMPDIR:-/tmp}"/*)
+    # Fuera de un ensayo, un programa bajo una carpeta temporal pregunta antes de arrancar.
+    echo "arranque: la compilación está en una carpeta temporal; el arranque normal se salta"
+    exit 0
+    ;;
+esac
 mkdir -p "$seis/config/olvane" "$seis/datos" && mkdir -m 700 -p "$seis/run"
 "$llenar" "$seis/muestra" >"$temporal/llenar.log" 2>&1 || falla "no se pudo hacer el historial de olvane"
 mkdir -p "$seis/datos/olvane"

@@ -98,8 +98,10 @@ echo "instalacion: desinstalar con el manifiesto no deja archivos"
 temporalPrefijo="$temporal/prefijo"
 cmake --install "$build" --prefix "$temporalPrefijo" --component programa >"$temporal/instalar.log" 2>&1 ||
   falla "cmake --install en la carpeta temporal falló"
-# shellcheck disable=SC2046
-env $(entorno_de_ensayo "$temporal/fuera") QT_QPA_PLATFORM=xcb "$temporalPrefijo/bin/rebisco" \
+# Un arranque normal (un ensayo no avisa), con las carpetas XDG en la temporal.
+mkdir -p "$temporal/fuera/config" && mkdir -m 700 -p "$temporal/fuera/run"
+XDG_DATA_HOME="$temporal/fuera/datos" XDG_CONFIG_HOME="$temporal/fuera/config" \
+  XDG_RUNTIME_DIR="$temporal/fuera/run" QT_QPA_PLATFORM=xcb "$temporalPrefijo/bin/rebisco" \
   >"$temporal/fuera.log" 2>&1 &
 pid=$!
 aviso=""

@@ -41,7 +41,7 @@ std::optional<EntradaEscritorio> buscarEntrada(const std::string& id);
 // carpetas XDG, sin repetir identificador, ordenadas por nombre sin distinguir mayúsculas.
 std::vector<AppInstalada> aplicacionesInstaladas();
 
-// Los argumentos de una línea Exec según la especificación de entradas de escritorio:
+// Los argumentos de una línea Exec según las reglas de freedesktop para las entradas de escritorio:
 // comillas dobles con sus escapes; los códigos de campo (%f, %U…) se descartan y %% es %.
 std::vector<std::string> argumentosDeOrden(std::string_view orden);
 
